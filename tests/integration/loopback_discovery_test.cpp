@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "loopback_platform.h"
-#include "server.h"
+#include "vtoken/server.h"
 #include "token.h"
 
 namespace quill {

@@ -1,0 +1,27 @@
+// The command line of quill-vtoken.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "token_setup.h"
+
+namespace quill {
+
+struct VtokenOptions {
+  std::vector<TokenSpec> tokens;  // never empty after a successful parse
+  bool control = false;
+  uint16_t controlPort = 0;
+  std::string readyFile;
+  bool help = false;
+};
+
+// Parses the arguments after the program name. Options take their value as
+// the next argument or after "="; false with a message on a bad command line.
+bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* options,
+                        std::string* error);
+
+std::string VtokenUsage();
+
+}  // namespace quill

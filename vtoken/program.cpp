@@ -1,0 +1,96 @@
+// The virtual token program: options, servers, ready lines, and the wait
+// for a stop signal. Shared by quill-vtoken and `quill vtoken`.
+#include "program.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "control.h"
+#include "options.h"
+#include "server.h"
+
+namespace quill {
+namespace {
+
+bool WriteFileAtomically(const std::string& path, const std::string& text) {
+  const std::string temporary = path + ".tmp." + std::to_string(getpid());
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.flush();
+    if (!file) {
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunVirtualTokenProgram(const std::vector<std::string>& args) {
+  VtokenOptions options;
+  std::string error;
+  if (!ParseVtokenOptions(args, &options, &error)) {
+    std::fprintf(stderr, "quill-vtoken: %s\n%s", error.c_str(), VtokenUsage().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(VtokenUsage().c_str(), stdout);
+    return 0;
+  }
+
+  // Every thread inherits the blocked signals; the main thread takes them
+  // with sigwait, which is also how the control command quit ends the run.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  VirtualTokenServer server;
+  for (const TokenSpec& spec : options.tokens) server.AddToken(spec);
+  if (!server.Start()) {
+    std::fprintf(stderr, "quill-vtoken: %s\n", server.LastError().c_str());
+    return 1;
+  }
+  ControlServer control(server, [] { kill(getpid(), SIGTERM); });
+  if (options.control && !control.Start(options.controlPort, &error)) {
+    std::fprintf(stderr, "quill-vtoken: control socket: %s\n", error.c_str());
+    return 1;
+  }
+
+  std::string lines;
+  for (int id = 0; id < server.TokenCount(); ++id) {
+    const TokenSpec spec = server.Spec(id);
+    lines += "token " + std::to_string(id) + " " + KindName(spec.kind) + " " +
+             ModelName(spec.model) + " " + server.Endpoint(id) + "\n";
+  }
+  if (options.control) lines += "control 127.0.0.1:" + std::to_string(control.Port()) + "\n";
+  lines += "ready\n";
+  if (!options.readyFile.empty() && !WriteFileAtomically(options.readyFile, lines)) {
+    std::fprintf(stderr, "quill-vtoken: cannot write %s\n", options.readyFile.c_str());
+    return 1;
+  }
+  std::fputs(lines.c_str(), stdout);
+  std::fflush(stdout);
+
+  int received = 0;
+  sigwait(&stopSignals, &received);
+  control.Stop();
+  server.Stop();
+  return 0;
+}
+
+}  // namespace quill

@@ -1,0 +1,13 @@
+// The virtual token program, callable from any front end.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quill {
+
+// Runs until SIGINT, SIGTERM or the control command quit; returns the exit
+// status (0 after a stop, 1 when a port cannot be taken, 2 for bad arguments).
+int RunVirtualTokenProgram(const std::vector<std::string>& args);
+
+}  // namespace quill

@@ -1,0 +1,204 @@
+// quill-vtoken run as a process: ready lines, control socket, exit status.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "raw_client.h"
+#include "socket_io.h"
+
+namespace quill {
+namespace {
+
+// Runs the program with its own frame key, so that the test also shows the
+// key is taken from QUILL_FRAME_KEY.
+const FrameKey kProgramFrameKey = {0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
+
+class Program {
+ public:
+  explicit Program(const std::vector<std::string>& args) {
+    // Everything the child needs is prepared before fork.
+    std::vector<std::string> environment = {"QUILL_FRAME_KEY=0123456789abcdef"};
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      if (std::string(*entry).rfind("QUILL_FRAME_KEY=", 0) != 0) environment.push_back(*entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(&entry[0]);
+    envp.push_back(nullptr);
+    std::vector<std::string> words = {QUILL_VTOKEN_PROGRAM};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+
+    int out[2];
+    int err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], 1);
+      dup2(err[1], 2);
+      close(out[0]);
+      close(err[0]);
+      execve(argv[0], argv.data(), envp.data());
+      _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+  }
+
+  ~Program() {
+    if (pid_ > 0 && status_ < 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (out_ >= 0) close(out_);
+    if (err_ >= 0) close(err_);
+  }
+
+  // The next stdout line without its line feed; empty at the end or after 10 s.
+  std::string ReadLine() {
+    std::string line;
+    char c;
+    pollfd waiting = {out_, POLLIN, 0};
+    while (poll(&waiting, 1, 10000) > 0 && read(out_, &c, 1) == 1) {
+      if (c == '\n') return line;
+      line += c;
+    }
+    return line;
+  }
+
+  std::string ReadAll(int fd) {
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof(buffer))) > 0) text.append(buffer, static_cast<size_t>(n));
+    return text;
+  }
+
+  // Exit status, or -1 when it did not end within 10 s.
+  int Wait() {
+    for (int i = 0; i < 1000 && status_ < 0; ++i) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    return status_;
+  }
+
+  pid_t Pid() const { return pid_; }
+  int Out() const { return out_; }
+  int Err() const { return err_; }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+  int status_ = -1;
+};
+
+uint16_t PortOf(const std::string& line) {
+  return static_cast<uint16_t>(std::stoi(line.substr(line.rfind(':') + 1)));
+}
+
+// One control command over a fresh connection.
+std::string Control(uint16_t port, const std::string& command) {
+  const int fd = ConnectLoopback(port);
+  if (fd < 0) return "(no connection)";
+  WriteAll(fd, command + "\n");
+  std::string reply;
+  uint8_t c;
+  while (ReadExactly(fd, &c, 1) && c != '\n') reply += static_cast<char>(c);
+  close(fd);
+  return reply;
+}
+
+TEST(ProgramTest, ServesTokensUntilQuit) {
+  const std::string readyFile =
+      ::testing::TempDir() + "vtoken_ready_" + std::to_string(getpid()) + ".txt";
+  Program program({"--token", "hid:B", "--uid", std::string(64, 'a'), "--token=cdrom:A:0",
+                   "--control", "0", "--ready-file", readyFile});
+  const std::string hid = program.ReadLine();
+  const std::string cdrom = program.ReadLine();
+  const std::string control = program.ReadLine();
+  ASSERT_EQ(program.ReadLine(), "ready");
+  EXPECT_EQ(hid.rfind("token 0 hid B 127.0.0.1:", 0), 0u) << hid;
+  EXPECT_EQ(cdrom.rfind("token 1 cdrom A 127.0.0.1:", 0), 0u) << cdrom;
+  EXPECT_EQ(control.rfind("control 127.0.0.1:", 0), 0u) << control;
+
+  std::ifstream file(readyFile);
+  std::stringstream written;
+  written << file.rdbuf();
+  EXPECT_EQ(written.str(), hid + "\n" + cdrom + "\n" + control + "\nready\n");
+  std::remove(readyFile.c_str());
+
+  {
+    RawClient client(TokenKind::kHid, PortOf(hid), kProgramFrameKey);
+    EXPECT_EQ(client.ReadHello(), "QVT1 hid 04b4 b812\n");
+    Frame answer;
+    AnswerView view;
+    ASSERT_TRUE(client.Exchange(UidCommand(), &answer));
+    ASSERT_EQ(ParseAnswerFrame(answer, &view), AnswerCheck::kOk);
+    EXPECT_EQ(view.data[0], 0xAA);
+  }
+  const uint16_t controlPort = PortOf(control);
+  const std::string stats = Control(controlPort, "stats 0");
+  EXPECT_EQ(stats.rfind("ok exchanges=1 answers=1 ", 0), 0u) << stats;
+  EXPECT_EQ(Control(controlPort, "unplug 1"), "ok unplugged");
+  EXPECT_FALSE(RawClient(TokenKind::kCdrom, PortOf(cdrom)).Connected());
+  EXPECT_EQ(Control(controlPort, "plug 1"),
+            "ok plugged 127.0.0.1:" + std::to_string(PortOf(cdrom)));
+  EXPECT_TRUE(RawClient(TokenKind::kCdrom, PortOf(cdrom)).Connected());
+  EXPECT_EQ(Control(controlPort, "bogus").rfind("error ", 0), 0u);
+  EXPECT_EQ(Control(controlPort, "quit"), "ok bye");
+  EXPECT_EQ(program.Wait(), 0);
+}
+
+TEST(ProgramTest, StopsOnSigtermWithOneDefaultToken) {
+  Program program({});
+  const std::string token = program.ReadLine();
+  EXPECT_EQ(token.rfind("token 0 hid A 127.0.0.1:", 0), 0u) << token;
+  ASSERT_EQ(program.ReadLine(), "ready");
+  kill(program.Pid(), SIGTERM);
+  EXPECT_EQ(program.Wait(), 0);
+}
+
+TEST(ProgramTest, HelpAndBadArguments) {
+  {
+    Program program({"--help"});
+    EXPECT_EQ(program.Wait(), 0);
+    EXPECT_NE(program.ReadAll(program.Out()).find("--token KIND:MODEL[:PORT]"), std::string::npos);
+  }
+  const std::vector<std::vector<std::string>> bad = {
+      {"--token", "usb:A"},
+      {"--token", "hid:C"},
+      {"--token", "hid:A:70000"},
+      {"--uid", std::string(64, '0')},
+      {"--token", "hid:A", "--uid", "12"},
+      {"--control"},
+      {"--frobnicate"},
+      {"--token", "hid:A:4000", "--token", "cdrom:B:4000"},
+  };
+  for (const auto& args : bad) {
+    Program program(args);
+    EXPECT_EQ(program.Wait(), 2) << args[0];
+    const std::string error = program.ReadAll(program.Err());
+    EXPECT_EQ(error.rfind("quill-vtoken: ", 0), 0u) << error;
+  }
+}
+
+}  // namespace
+}  // namespace quill

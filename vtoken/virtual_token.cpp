@@ -1,0 +1,76 @@
+#include "virtual_token.h"
+
+#include "token_frames.h"
+
+namespace quill {
+
+VirtualToken::VirtualToken(const TokenUidValue& uid, const FrameKey& frameKey)
+    : firmware_(uid), key_(frameKey.data()), filler_(std::random_device{}()) {}
+
+RequestOutcome VirtualToken::HandleRequest(const uint8_t* wire) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++counters_.exchanges;
+  const RequestFaults faults = faults_.TakeForRequest();
+
+  Frame plain;
+  RequestView request;
+  TokenResponse response;
+  if (OpenRequest(key_, wire, &plain, &request) == RequestCheck::kOk) {
+    const TokenApdu& apdu = request.apdu;
+    log_.Add({apdu.ins, apdu.p1, apdu.p2, static_cast<uint8_t>(apdu.lc)});
+    response = firmware_.Execute(apdu);
+  } else {
+    ++counters_.damagedRequests;
+    response = DamagedRequestResponse();
+  }
+
+  RequestOutcome outcome;
+  outcome.delayMs = faults.delayMs;
+  if (faults.drop) {
+    outcome.action = RequestAction::kDrop;
+    return outcome;
+  }
+  if (faults.noAnswer) {
+    outcome.action = RequestAction::kNoAnswer;
+    return outcome;
+  }
+  ApplyResponseFaults(faults, &response);
+  BuildAnswer(response, filler_, &outcome.answer);
+  ApplyFrameFaults(faults, &outcome.answer);
+  EncryptFrame(key_, &outcome.answer);
+  return outcome;
+}
+
+void VirtualToken::InjectFault(const Fault& fault, int count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.Inject(fault, count);
+}
+
+void VirtualToken::ClearFaults() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  faults_.Clear();
+}
+
+void VirtualToken::CountConnection() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++counters_.connections;
+}
+
+void VirtualToken::CountInterleaved() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++counters_.interleaved;
+}
+
+void VirtualToken::CountAnswer() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++counters_.answers;
+}
+
+TokenStats VirtualToken::Stats() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  TokenStats stats = counters_;
+  stats.commands = log_.Snapshot();
+  return stats;
+}
+
+}  // namespace quill
