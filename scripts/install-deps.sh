@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need.
 # Safe to run again: packages already present are left alone.
+#   install-deps.sh            everything (native build, Windows builds, Wine)
+#   install-deps.sh --native   only what the native build needs
 set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   nlohmann-json3-dev
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-  wine64 wine libwine-dev xvfb xauth
 )
+if [ "${1:-}" != "--native" ]; then
+  packages+=(
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
+    wine64 wine libwine-dev xvfb xauth
+  )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -26,7 +26,8 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j2
 
 step "Windows check under Wine (64-bit)"
-bash tests/wine/run_wine_check.sh build/linux-debug/vtoken/quill-vtoken \
-  build/win64/tokenlib/ports/win32/wine_uid_check.exe
+win64=build/win64/tokenlib/ports/win32
+bash tests/wine/run_wine_check.sh --port-check "$win64/wine_port_check.exe" \
+  build/linux-debug/vtoken/quill-vtoken "$win64/wine_uid_check.exe"
 
 step "All tests passed in $((SECONDS - started)) s"

@@ -16,7 +16,8 @@ constexpr size_t kDefaultLogEntries = 16;
 
 const char kHelp[] =
     "ok commands: list | plug N | unplug N | fault N KIND [ARG] [COUNT] | clear N | stats N | "
-    "log N [COUNT] | quit; fault kinds: noanswer drop crc marker length L status XX sw XXXX "
+    "state N | log N [COUNT] | quit; fault kinds: noanswer drop crc marker length L status XX sw "
+    "XXXX "
     "delay MS; COUNT 0 or always: until cleared";
 
 bool ParseCount(const std::string& text, uint64_t limit, uint64_t* value) {
@@ -49,7 +50,8 @@ class CommandRunner {
       *quit = true;
       return "ok bye";
     }
-    if (name == "plug" || name == "unplug" || name == "clear" || name == "stats") {
+    if (name == "plug" || name == "unplug" || name == "clear" || name == "stats" ||
+        name == "state") {
       if (!Expect(2, 2)) return usage_;
     } else if (name == "log") {
       if (!Expect(2, 3)) return usage_;
@@ -70,6 +72,7 @@ class CommandRunner {
       return "ok cleared";
     }
     if (name == "stats") return Stats(id);
+    if (name == "state") return State(id);
     if (name == "log") return Log(id);
     return InjectFault(id);
   }
@@ -113,6 +116,14 @@ class CommandRunner {
     reply << "ok exchanges=" << stats.exchanges << " answers=" << stats.answers
           << " damaged=" << stats.damagedRequests << " interleaved=" << stats.interleaved
           << " connections=" << stats.connections << " plugged=" << (server_.Plugged(id) ? 1 : 0);
+    return reply.str();
+  }
+
+  std::string State(int id) const {
+    const SessionState session = server_.Session(id);
+    std::ostringstream reply;
+    reply << "ok verified=" << session.passwordVerified << " locked=" << session.locked
+          << " failures=" << session.failedPasswords << " accesskey=" << session.accessKeyPresented;
     return reply.str();
   }
 

@@ -48,6 +48,55 @@ bool ParseTokenArgument(const std::string& text, TokenSpec* spec, std::string* e
   return true;
 }
 
+bool ParseByte(const std::string& text, uint8_t* value) {
+  uint16_t number = 0;
+  if (!ParsePort(text, &number) || number > 255) return false;
+  *value = static_cast<uint8_t>(number);
+  return true;
+}
+
+bool IsTokenSetting(const std::string& name) {
+  return name == "--uid" || name == "--password" || name == "--version-text" ||
+         name == "--identity" || name == "--request-enabled" || name == "--usage-tag";
+}
+
+// One of the options that apply to the preceding --token.
+bool ParseTokenSetting(const std::string& name, const std::string& value, TokenSpec* spec,
+                       std::string* error) {
+  TokenSettings& settings = spec->settings;
+  if (name == "--uid") {
+    TokenUidValue uid;
+    if (!ParseHexKey(value, uid.data(), uid.size())) {
+      *error = "--uid takes 64 hexadecimal digits";
+      return false;
+    }
+    spec->uid = uid;
+    return true;
+  }
+  if (name == "--request-enabled") {
+    if (!ParseByte(value, &settings.requestEnabled)) {
+      *error = "--request-enabled takes a number 0..255, not \"" + value + "\"";
+      return false;
+    }
+    return true;
+  }
+  if (name == "--password") {
+    settings.password = value;
+  } else if (name == "--version-text") {
+    settings.versionText = value;
+  } else if (name == "--identity") {
+    settings.identity = value;
+  } else {
+    settings.usageTag = value;
+  }
+  std::string reason;
+  if (!CheckTokenSettings(settings, &reason)) {
+    *error = name + ": " + reason;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* options,
@@ -67,7 +116,8 @@ bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* opt
       options->help = true;
       return true;
     }
-    if (name != "--token" && name != "--uid" && name != "--control" && name != "--ready-file") {
+    if (name != "--token" && name != "--control" && name != "--ready-file" && name != "--state" &&
+        !IsTokenSetting(name)) {
       *error = "unknown argument \"" + args[i] + "\"";
       return false;
     }
@@ -82,17 +132,12 @@ bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* opt
       TokenSpec spec;
       if (!ParseTokenArgument(value, &spec, error)) return false;
       options->tokens.push_back(spec);
-    } else if (name == "--uid") {
+    } else if (IsTokenSetting(name)) {
       if (options->tokens.empty()) {
-        *error = "--uid must follow the --token it applies to";
+        *error = name + " must follow the --token it applies to";
         return false;
       }
-      TokenUidValue uid;
-      if (!ParseHexKey(value, uid.data(), uid.size())) {
-        *error = "--uid takes 64 hexadecimal digits";
-        return false;
-      }
-      options->tokens.back().uid = uid;
+      if (!ParseTokenSetting(name, value, &options->tokens.back(), error)) return false;
     } else if (name == "--control") {
       if (!ParsePort(value, &options->controlPort)) {
         *error = "bad control port \"" + value + "\" (0..65535)";
@@ -101,10 +146,10 @@ bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* opt
       options->control = true;
     } else {
       if (value.empty()) {
-        *error = "--ready-file needs a file name";
+        *error = name + " needs a file name";
         return false;
       }
-      options->readyFile = value;
+      (name == "--state" ? options->stateFile : options->readyFile) = value;
     }
   }
   if (options->tokens.empty()) options->tokens.push_back(TokenSpec());
@@ -121,22 +166,33 @@ bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* opt
 }
 
 std::string VtokenUsage() {
-  return "usage: quill-vtoken [--token KIND:MODEL[:PORT]]... [--uid HEX64] [--control PORT]\n"
-         "                    [--ready-file FILE]\n"
+  return "usage: quill-vtoken [--token KIND:MODEL[:PORT] [TOKEN OPTION]...]... [--control PORT]\n"
+         "                    [--ready-file FILE] [--state FILE]\n"
          "\n"
          "Serves virtual Quill tokens on 127.0.0.1, one TCP port per token.\n"
          "\n"
          "  --token KIND:MODEL[:PORT]  add a token: KIND hid or cdrom, MODEL A or B,\n"
          "                             PORT 0 or absent for an ephemeral port\n"
          "                             (default: one hid token of model A)\n"
-         "  --uid HEX64                the 32-byte UID value of the preceding --token\n"
          "  --control PORT             open the control socket (0: ephemeral port)\n"
          "  --ready-file FILE          also write the ready lines to FILE (atomically)\n"
+         "  --state FILE               load the tokens' state from FILE (created when\n"
+         "                             missing) and save it after every change\n"
          "  --help                     show this text\n"
+         "\n"
+         "Token options apply to the preceding --token (starting values when the\n"
+         "state file has no entry for the token):\n"
+         "  --uid HEX64                the 32-byte UID value (64 hex digits)\n"
+         "  --password TEXT            the password (at most 64 bytes; default 12345678)\n"
+         "  --version-text TEXT        the version text (at most 8 bytes; default \"QVT 0001\")\n"
+         "  --identity TEXT            the identity text (at most 8 bytes; default QUILLVT1)\n"
+         "  --request-enabled N        the request-enabled byte, 0..255 (default 1)\n"
+         "  --usage-tag TEXT           the usage tag (at most 32 bytes; default login)\n"
          "\n"
          "When every listener is up, prints \"token N KIND MODEL 127.0.0.1:PORT\" per token,\n"
          "\"control 127.0.0.1:PORT\" with --control, then \"ready\". Runs until SIGTERM,\n"
-         "SIGINT or the control command quit. The frame key comes from QUILL_FRAME_KEY.\n";
+         "SIGINT or the control command quit. The frame key comes from QUILL_FRAME_KEY,\n"
+         "the access key from QUILL_ACCESS_KEY.\n";
 }
 
 }  // namespace quill

@@ -14,6 +14,7 @@ struct VtokenOptions {
   bool control = false;
   uint16_t controlPort = 0;
   std::string readyFile;
+  std::string stateFile;  // empty: the state lives only in memory
   bool help = false;
 };
 

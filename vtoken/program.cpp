@@ -60,7 +60,19 @@ int RunVirtualTokenProgram(const std::vector<std::string>& args) {
   signal(SIGPIPE, SIG_IGN);
 
   VirtualTokenServer server;
-  for (const TokenSpec& spec : options.tokens) server.AddToken(spec);
+  server.SetWarningSink(
+      [](const std::string& line) { std::fprintf(stderr, "quill-vtoken: %s\n", line.c_str()); });
+  // The state file is read before the tokens are added, so that each takes its entry.
+  if (!options.stateFile.empty() && !server.UseStateFile(options.stateFile)) {
+    std::fprintf(stderr, "quill-vtoken: %s\n", server.LastError().c_str());
+    return 2;
+  }
+  for (const TokenSpec& spec : options.tokens) {
+    if (server.AddToken(spec) < 0) {
+      std::fprintf(stderr, "quill-vtoken: %s\n", server.LastError().c_str());
+      return 2;
+    }
+  }
   if (!server.Start()) {
     std::fprintf(stderr, "quill-vtoken: %s\n", server.LastError().c_str());
     return 1;

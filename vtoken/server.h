@@ -1,6 +1,7 @@
 // A set of virtual tokens served over loopback, each on its own port.
 //
-//   VirtualTokenServer server;            // frame key from QUILL_FRAME_KEY
+//   VirtualTokenServer server;            // frame and access key from the environment
+//   server.UseStateFile("tokens.state");  // optional: keep the tokens' state in a file
 //   server.Start();
 //   int id = server.AddToken({TokenKind::kHid, TokenModel::kA});
 //   setenv("QUILL_VIRTUAL_TOKENS", server.Endpoint(id).c_str(), 1);
@@ -17,8 +18,10 @@
 #include "config.h"
 #include "faults.h"
 #include "request_tracker.h"
+#include "state_store.h"
 #include "token_endpoint.h"
 #include "token_setup.h"
+#include "token_state.h"
 #include "token_stats.h"
 #include "virtual_token.h"
 
@@ -26,7 +29,9 @@ namespace quill {
 
 class VirtualTokenServer {
  public:
-  explicit VirtualTokenServer(const FrameKey& frameKey = ProcessTokenConfig().frameKey);
+  // accessKey is the key the tokens accept for 0x2B and their default reset key.
+  explicit VirtualTokenServer(const FrameKey& frameKey = ProcessTokenConfig().frameKey,
+                              const AccessKey& accessKey = ProcessTokenConfig().accessKey);
   ~VirtualTokenServer();
   VirtualTokenServer(const VirtualTokenServer&) = delete;
   VirtualTokenServer& operator=(const VirtualTokenServer&) = delete;
@@ -37,11 +42,23 @@ class VirtualTokenServer {
   // Unplugs every token; the server can be started again.
   void Stop();
 
-  // Adds a token; its UID value defaults to DefaultUid(id). Returns the id,
-  // or -1 for a cdrom path that cannot go into a hello line, or a port that
+  // Adds a token; its UID value defaults to DefaultUid(id), its state to
+  // the spec's settings, unless the state file has an entry for the id.
+  // Returns the id, or -1 for a cdrom path that cannot go into a hello line,
+  // settings that do not fit, a state that cannot be saved, or a port that
   // cannot be taken while the server runs.
   int AddToken(const TokenSpec& spec);
   int TokenCount() const;
+
+  // Keeps the tokens' stored state in path: loads it (a missing file starts
+  // empty and is created), gives every token added before or after its
+  // entry, and saves after each command that changes stored state. False,
+  // with LastError naming the file and line, for a file that cannot be read
+  // or parsed, or whose checksum does not match; nothing changes then.
+  bool UseStateFile(const std::string& path);
+  // Reads the state file again; each token with an entry takes it and starts
+  // a fresh session. False (nothing changes) as for UseStateFile.
+  bool ReloadState();
 
   // The port, once the token was plugged (before that: the requested port).
   uint16_t Port(int id) const;
@@ -51,7 +68,7 @@ class VirtualTokenServer {
   TokenSpec Spec(int id) const;
 
   // Unplugging closes the token's listener, so that connecting is refused,
-  // and closes every connection of the token.
+  // closes every connection of the token and clears its session.
   void Unplug(int id);
   // Listens again on the token's port; false when the port cannot be taken.
   bool Plug(int id);
@@ -61,19 +78,31 @@ class VirtualTokenServer {
   void InjectFault(int id, const Fault& fault, int count);
   void ClearFaults(int id);
   TokenStats Stats(int id) const;
+  SessionState Session(int id) const;
+  StoredTokenState Stored(int id) const;
 
   std::string LastError() const;
+  // Receives a line for every state that could not be saved (default: none).
+  void SetWarningSink(WarningSink sink);
 
  private:
   TokenEndpoint* Find(int id) const;
+  std::vector<TokenEndpoint*> Endpoints() const;
   void SetLastError(const std::string& error);
+  void SaveAfterCommands(VirtualToken& token, int id);
+  bool SaveState(int id, const StoredTokenState& state);
 
   const FrameKey frameKey_;
+  const AccessKey accessKey_;
   RequestTracker tracker_;
-  mutable std::mutex mutex_;  // guards endpoints_, running_ and lastError_
+  StateStore store_;          // outlives the tokens, which save into it
+  mutable std::mutex mutex_;  // guards endpoints_ and running_
   std::vector<std::unique_ptr<TokenEndpoint>> endpoints_;
   bool running_ = false;
+  // Its own lock: it is set while a token's lock is held.
+  mutable std::mutex errorMutex_;  // guards lastError_ and warn_
   std::string lastError_;
+  WarningSink warn_;
 };
 
 }  // namespace quill

@@ -26,12 +26,10 @@ class InWorkMark {
 
 }  // namespace
 
-TokenEndpoint::TokenEndpoint(const TokenSpec& spec, const FrameKey& frameKey,
+TokenEndpoint::TokenEndpoint(const TokenSpec& spec, const StoredTokenState& stored,
+                             const AccessKey& accessKey, const FrameKey& frameKey,
                              RequestTracker& tracker)
-    : kind_(spec.kind),
-      token_(spec.uid.value_or(TokenUidValue{}), frameKey),
-      tracker_(tracker),
-      spec_(spec) {}
+    : kind_(spec.kind), token_(stored, accessKey, frameKey), tracker_(tracker), spec_(spec) {}
 
 TokenEndpoint::~TokenEndpoint() {
   Unplug();
@@ -63,7 +61,9 @@ void TokenEndpoint::Unplug() {
     ++generation_;
   }
   unplugged_.notify_all();
+  // Every connection has ended here, so no command runs after the reset.
   listener_.Close();
+  token_.Unplug();
 }
 
 bool TokenEndpoint::Plugged() const {

@@ -18,12 +18,14 @@ namespace quill {
 
 class TokenEndpoint {
  public:
-  // spec.uid is set by the caller.
-  TokenEndpoint(const TokenSpec& spec, const FrameKey& frameKey, RequestTracker& tracker);
+  // The token starts with the stored state given; spec.uid is set by the caller.
+  TokenEndpoint(const TokenSpec& spec, const StoredTokenState& stored, const AccessKey& accessKey,
+                const FrameKey& frameKey, RequestTracker& tracker);
   ~TokenEndpoint();
 
   // The first plug takes spec.port (0: ephemeral); later ones the same port.
   bool Plug(std::string* error);
+  // Also clears the token's session (flags, failed count, pending items).
   void Unplug();
   bool Plugged() const;
   uint16_t Port() const;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "token.h"
+#include "token_settings.h"
 
 namespace quill {
 
@@ -26,6 +27,7 @@ struct TokenSpec {
   uint16_t port = 0;                 // 0: an ephemeral port chosen at the first plug
   std::optional<TokenUidValue> uid;  // none: DefaultUid(id)
   std::string path;                  // cdrom only; empty: DefaultCdromPath
+  TokenSettings settings;            // starting values when the state file has none
 };
 
 // Bytes of one request or answer on the connection: 249 for hid, 248 for cdrom.

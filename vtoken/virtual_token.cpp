@@ -1,11 +1,17 @@
 #include "virtual_token.h"
 
+#include "config.h"
 #include "token_frames.h"
 
 namespace quill {
 
 VirtualToken::VirtualToken(const TokenUidValue& uid, const FrameKey& frameKey)
-    : firmware_(uid), key_(frameKey.data()), filler_(std::random_device{}()) {}
+    : VirtualToken(DefaultTokenState(uid, TokenSettings(), ProcessTokenConfig().accessKey),
+                   ProcessTokenConfig().accessKey, frameKey) {}
+
+VirtualToken::VirtualToken(const StoredTokenState& stored, const AccessKey& accessKey,
+                           const FrameKey& frameKey)
+    : firmware_(stored, accessKey), key_(frameKey.data()), filler_(std::random_device{}()) {}
 
 RequestOutcome VirtualToken::HandleRequest(const uint8_t* wire) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -18,7 +24,7 @@ RequestOutcome VirtualToken::HandleRequest(const uint8_t* wire) {
   if (OpenRequest(key_, wire, &plain, &request) == RequestCheck::kOk) {
     const TokenApdu& apdu = request.apdu;
     log_.Add({apdu.ins, apdu.p1, apdu.p2, static_cast<uint8_t>(apdu.lc)});
-    response = firmware_.Execute(apdu);
+    response = ExecuteLocked(apdu);
   } else {
     ++counters_.damagedRequests;
     response = DamagedRequestResponse();
@@ -39,6 +45,54 @@ RequestOutcome VirtualToken::HandleRequest(const uint8_t* wire) {
   ApplyFrameFaults(faults, &outcome.answer);
   EncryptFrame(key_, &outcome.answer);
   return outcome;
+}
+
+TokenResponse VirtualToken::Execute(const TokenApdu& command) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ExecuteLocked(command);
+}
+
+TokenResponse VirtualToken::ExecuteLocked(const TokenApdu& command) {
+  if (!sink_) {
+    TokenResponse response = firmware_.Execute(command);
+    firmware_.TakeStoredChange();
+    return response;
+  }
+  // Kept so that a command whose result cannot be saved changes nothing.
+  const StoredTokenState storedBefore = firmware_.Stored();
+  const SessionState sessionBefore = firmware_.Session();
+  TokenResponse response = firmware_.Execute(command);
+  if (firmware_.TakeStoredChange() && !sink_(firmware_.Stored())) {
+    firmware_.Restore(storedBefore, sessionBefore);
+    response = TokenResponse();
+    response.statusWord = kSwMemoryFailure;
+  }
+  return response;
+}
+
+void VirtualToken::SetStoredStateSink(StoredStateSink sink) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  sink_ = std::move(sink);
+}
+
+void VirtualToken::Unplug() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  firmware_.Unplug();
+}
+
+StoredTokenState VirtualToken::Stored() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return firmware_.Stored();
+}
+
+SessionState VirtualToken::Session() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return firmware_.Session();
+}
+
+void VirtualToken::Load(const StoredTokenState& stored) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  firmware_.Restore(stored, SessionState());
 }
 
 void VirtualToken::InjectFault(const Fault& fault, int count) {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "loopback_platform.h"
-#include "vtoken/server.h"
 #include "token.h"
+#include "vtoken/server.h"
 
 namespace quill {
 namespace {

@@ -57,8 +57,8 @@ int TokenEncryptData(TokenHandle handle, uint8_t selector, const uint8_t accessK
 
 int TokenDecryptData(TokenHandle handle, uint8_t selector, const uint8_t accessKey[8],
                      const uint8_t* input, size_t length, size_t* capacity, uint8_t* out) {
-  if (capacity == nullptr || input == nullptr || length < kBlock || length % kBlock != 0 ||
-      *capacity < length - kBlock || (length > kBlock && out == nullptr)) {
+  if (capacity == nullptr || input == nullptr || out == nullptr || length < kBlock ||
+      length % kBlock != 0 || *capacity < length - kBlock) {
     return Failed(kErrArgumentRange, 1);
   }
   uint8_t last[kBlock];

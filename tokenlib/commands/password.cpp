@@ -3,24 +3,8 @@
 
 #include "commands/command_codes.h"
 #include "commands/command_support.h"
-#include "crypto/md5.h"
 
 namespace quill {
-
-bool PasswordDigest(const char* password, uint8_t digest[kPasswordDigestSize]) {
-  uint8_t buffer[kMaxPasswordLength] = {};
-  size_t length = 0;
-  if (password != nullptr) {
-    while (password[length] != '\0') {
-      if (length == kMaxPasswordLength) return false;
-      buffer[length] = static_cast<uint8_t>(password[length]);
-      ++length;
-    }
-  }
-  Md5Digest(buffer, sizeof(buffer), digest);
-  std::memset(digest + kMd5DigestSize, 0, kPasswordDigestSize - kMd5DigestSize);
-  return true;
-}
 
 namespace {
 

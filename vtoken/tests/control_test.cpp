@@ -62,6 +62,24 @@ TEST_F(ControlTest, InjectsFaultsAndReportsStatistics) {
   EXPECT_EQ(Run("log 1"), "ok");
 }
 
+TEST_F(ControlTest, ReportsTheSessionStateUntilUnplugged) {
+  EXPECT_EQ(Run("state 0"), "ok verified=0 locked=0 failures=0 accesskey=0");
+  RawClient client(TokenKind::kHid, server_.Port(0));
+  client.ReadHello();
+  const uint8_t wrongDigest[32] = {};
+  TokenApdu verify;
+  verify.ins = 0x15;
+  verify.data = wrongDigest;
+  verify.lc = sizeof(wrongDigest);
+  Frame answer;
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(client.Exchange(verify, &answer));
+  EXPECT_EQ(Run("state 0"), "ok verified=0 locked=1 failures=3 accesskey=0");
+  EXPECT_EQ(Run("state 1"), "ok verified=0 locked=0 failures=0 accesskey=0");
+  EXPECT_EQ(Run("unplug 0"), "ok unplugged");
+  EXPECT_EQ(Run("state 0"), "ok verified=0 locked=0 failures=0 accesskey=0");
+  EXPECT_EQ(Run("state 2").rfind("error ", 0), 0u);
+}
+
 TEST_F(ControlTest, ExplainsBadCommands) {
   const char* const bad[] = {
       "",

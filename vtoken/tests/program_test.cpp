@@ -14,6 +14,7 @@
 
 #include "raw_client.h"
 #include "socket_io.h"
+#include "state_file.h"
 
 namespace quill {
 namespace {
@@ -191,6 +192,13 @@ TEST(ProgramTest, HelpAndBadArguments) {
       {"--control"},
       {"--frobnicate"},
       {"--token", "hid:A:4000", "--token", "cdrom:B:4000"},
+      {"--password", "secret", "--token", "hid:A"},
+      {"--token", "hid:A", "--password", std::string(65, 'p')},
+      {"--token", "hid:A", "--version-text", "QVT 00001"},
+      {"--token", "hid:A", "--identity", "QUILLVT12"},
+      {"--token", "hid:A", "--request-enabled", "256"},
+      {"--token", "hid:A", "--usage-tag", std::string(33, 't')},
+      {"--state="},
   };
   for (const auto& args : bad) {
     Program program(args);
@@ -198,6 +206,56 @@ TEST(ProgramTest, HelpAndBadArguments) {
     const std::string error = program.ReadAll(program.Err());
     EXPECT_EQ(error.rfind("quill-vtoken: ", 0), 0u) << error;
   }
+}
+
+TEST(ProgramTest, KeepsTokenSettingsInTheStateFileAndRefusesADamagedOne) {
+  char pattern[] = "/tmp/quill-program-XXXXXX";
+  const std::string folder = mkdtemp(pattern);
+  const std::string path = folder + "/tokens.state";
+  {
+    Program program({"--token", "hid:A", "--password", "door", "--usage-tag", "gate",
+                     "--request-enabled=9", "--version-text", "QVT 2", "--token", "cdrom:B",
+                     "--state", path});
+    program.ReadLine();
+    program.ReadLine();
+    ASSERT_EQ(program.ReadLine(), "ready");
+    kill(program.Pid(), SIGTERM);
+    EXPECT_EQ(program.Wait(), 0);
+  }
+  std::ifstream file(path);
+  std::stringstream saved;
+  saved << file.rdbuf();
+  StoredStates states;
+  StateFileError error;
+  ASSERT_TRUE(ParseStateFile(saved.str(), &states, &error)) << error.message;
+  ASSERT_EQ(states.size(), 2u);
+  const StoredTokenState& first = states.at(0);
+  EXPECT_TRUE(first.password == TokenPasswordDigest("door"));
+  EXPECT_EQ(std::string(first.usageTag.begin(), first.usageTag.begin() + 5),
+            std::string("gate\0", 5));
+  EXPECT_EQ(first.requestEnabled, 9);
+  EXPECT_EQ(std::string(first.versionText.begin(), first.versionText.end()),
+            std::string("QVT 2\0\0\0", 8));
+  EXPECT_TRUE(states.at(1).password == TokenPasswordDigest("12345678"));
+
+  std::string damaged = saved.str();
+  const size_t digit = damaged.find("token 1 memory ") + 20;
+  damaged[digit] = damaged[digit] == '0' ? '1' : '0';
+  std::ofstream(path, std::ios::trunc) << damaged;
+  {
+    Program program({"--token", "hid:A", "--state", path});
+    EXPECT_EQ(program.Wait(), 2);
+    const std::string message = program.ReadAll(program.Err());
+    EXPECT_NE(message.find("quill-vtoken: state file " + path + ", line "), std::string::npos)
+        << message;
+    EXPECT_NE(message.find("checksum"), std::string::npos) << message;
+  }
+  std::ifstream after(path);
+  std::stringstream kept;
+  kept << after.rdbuf();
+  EXPECT_EQ(kept.str(), damaged) << "the damaged file is left as it is";
+  std::remove(path.c_str());
+  rmdir(folder.c_str());
 }
 
 }  // namespace

@@ -1,0 +1,41 @@
+// The state file of a set of tokens: loaded once, rewritten as a whole after
+// every change of any token's stored state. Safe to use from any thread.
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "state_file.h"
+#include "token_state.h"
+
+namespace quill {
+
+class StateStore {
+ public:
+  // Reads path; a missing file gives no entries. False with a message that
+  // names the file (and the line, for a file that does not parse or whose
+  // checksum does not match); the store is then left as it was.
+  bool Open(const std::string& path, std::string* error);
+  // Reads the file of the last Open again.
+  bool Reload(std::string* error);
+  bool IsOpen() const;
+  std::string Path() const;
+
+  std::optional<StoredTokenState> Entry(int id) const;
+  // Keeps the token's state and rewrites the file; entries of ids that no
+  // token uses stay as they were read.
+  bool Save(int id, const StoredTokenState& state, std::string* error);
+  // Rewrites the file with the entries as they are (creates a missing one).
+  bool Write(std::string* error);
+
+ private:
+  bool Load(const std::string& path, std::string* error);
+  bool WriteLocked(std::string* error);
+
+  mutable std::mutex mutex_;
+  std::string path_;
+  StoredStates entries_;
+};
+
+}  // namespace quill
