@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# A tour of the middleware on a virtual token: start one, list it, show it,
-# log in with a wrong and then the right password, write and read back
-# storage, encrypt and decrypt a text, and stop.
+# The native-messaging host on a virtual token: start a token, then hold a
+# script's conversation with it through quill-host (framed JSON on the host's
+# standard input and output, as a browser extension holds it), printing each
+# request and reply, and stop.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh --native >/dev/null
 echo "Building (release)..."
 cmake --preset linux-release >/dev/null
-cmake --build --preset linux-release -j2 --target quill quill-vtoken >/dev/null
+cmake --build --preset linux-release -j2 --target quill-host quill-host-client quill-vtoken >/dev/null
 
-quill=build/linux-release/tools/quill/quill
+host=build/linux-release/control/host/quill-host
+client=build/linux-release/control/host/client/quill-host-client
 vtoken=build/linux-release/vtoken/quill-vtoken
 work=$(mktemp -d)
 vtoken_pid=""
@@ -19,11 +21,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-show() {  # prints a command, then runs it
-  printf '\n$ %s\n' "$*"
-  "$@"
-}
 
 echo
 echo "== Start a virtual token (a HID token of model A, password 12345678)"
@@ -36,39 +33,65 @@ export QUILL_VIRTUAL_TOKENS
 echo "QUILL_VIRTUAL_TOKENS=$QUILL_VIRTUAL_TOKENS"
 
 echo
-echo "== List it and show its information"
-show "$quill" list
-show "$quill" info
+echo "== Talk to the token through quill-host"
+echo "(\"->\" is a request as the extension sends it, \"<-\" the host's reply)"
+# The client reads one request per line and prints "-> request" and
+# "<- reply"; it runs beside this script, fed through a pipe, so that a reply
+# can shape a later request.
+mkfifo "$work/requests" "$work/replies"
+exec 3<>"$work/requests" 4<>"$work/replies"
+"$client" "$host" "$work/requests" >"$work/replies" 2>&1 3>&- 4<&- &
+client_pid=$!
+ask() {  # sends one request and prints it and its reply; the reply stays in $reply
+  local request_line
+  printf '%s\n' "$1" >&3
+  IFS= read -r -t 30 request_line <&4
+  IFS= read -r -t 30 reply <&4
+  printf '\n%s\n%s\n' "$request_line" "$reply"
+}
+result_text() { sed -n 's/.*"result":"\([^"]*\)".*/\1/p' <<<"$reply"; }
 
 echo
-echo "== Log in with a wrong password, then the right one"
-printf '\n$ echo wrong-password | quill login\n'
-echo wrong-password | "$quill" login || echo "(exit status $?: the token refused it)"
-printf '\n$ echo 12345678 | quill login\n'
-echo 12345678 | "$quill" login
+echo "-- Is a token there, and which one?"
+ask '{"id":1,"call":"QuillCheckExist"}'
+ask '{"id":2,"call":"QuillGetUID"}'
 
 echo
-echo "== Write to the user storage and read it back"
-show "$quill" storage write --area user --offset 0 --text "Hello from the demo"
-show "$quill" storage read --area user --offset 0 --length 19 --hex
-printf '\n$ quill storage read --area user --offset 0 --length 19 --out read.bin && cat read.bin\n'
-"$quill" storage read --area user --offset 0 --length 19 --out "$work/read.bin"
-cat "$work/read.bin"
-echo
+echo "-- A wrong password, and the reason the token gave (522: wrong password)"
+ask '{"id":3,"call":"QuillOpen","args":["wrong-password"]}'
+ask '{"id":4,"call":"QuillGetLastError"}'
 
 echo
-echo "== Encrypt a text inside the token and decrypt it again"
-printf '\n$ quill encrypt --text "a secret note"\n'
-cipher=$("$quill" encrypt --text "a secret note")
-echo "$cipher"
-printf '\n$ quill decrypt --hex %s --out plain.txt\n' "$cipher"
-"$quill" decrypt --hex "$cipher" --out "$work/plain.txt"
-cat "$work/plain.txt"
+echo "-- The right password"
+ask '{"id":5,"call":"QuillOpen","args":["12345678"]}'
+
 echo
+echo "-- The token's keyed SHA-1 of a challenge, and the name in its key information (empty on a new token)"
+ask '{"id":6,"call":"QuillSHA1WithSeed","args":["challenge-0042"]}'
+ask '{"id":7,"get":"Name"}'
+
+echo
+echo "-- Write to the user storage and read it back"
+ask '{"id":8,"call":"QuillWriteUserStorage","args":["Hello from the host demo"]}'
+ask '{"id":9,"call":"QuillReadUserStorage","args":[24]}'
+
+echo
+echo "-- Encrypt a text inside the token and decrypt it again"
+ask '{"id":10,"call":"QuillDataEncrypt","args":["a secret note"]}'
+cipher=$(result_text)
+ask "{\"id\":11,\"call\":\"QuillDataDecrypt\",\"args\":[\"$cipher\"]}"
+
+echo
+echo "-- A request the host cannot run gets an error reply, and the host goes on"
+ask '{"id":12,"call":"QuillNoSuchMember"}'
+ask '{"id":13,"call":"QuillClose"}'
+
+exec 3>&-
+wait "$client_pid" || { echo "quill-host-client failed"; exit 1; }
 
 echo
 echo "== Stop the virtual token"
 kill "$vtoken_pid"
 wait "$vtoken_pid" 2>/dev/null || true
 vtoken_pid=""
-echo "Demo finished."
+echo "Host demo finished."

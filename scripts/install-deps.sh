@@ -14,6 +14,7 @@ if [ "${1:-}" != "--native" ]; then
   packages+=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
     wine64 wine libwine-dev xvfb xauth
+    imagemagick fonts-wine fonts-wqy-microhei
   )
 fi
 

@@ -25,9 +25,17 @@ step "Windows 32-bit build"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j2
 
-step "Windows check under Wine (64-bit)"
-win64=build/win64/tokenlib/ports/win32
-bash tests/wine/run_wine_check.sh --port-check "$win64/wine_port_check.exe" \
-  build/linux-debug/vtoken/quill-vtoken "$win64/wine_uid_check.exe"
+vtoken=build/linux-debug/vtoken/quill-vtoken
+
+step "Windows token library under Wine (64-bit)"
+ports=build/win64/tokenlib/ports/win32
+bash tests/wine/run_wine_check.sh --port-check "$ports/wine_port_check.exe" \
+  "$vtoken" "$ports/wine_uid_check.exe"
+
+step "COM server under Wine: registration, scripting, client checks"
+bash tests/wine/run_com_tests.sh "$vtoken" build/win64/control/com
+
+step "Login dialog under Wine and Xvfb (English and Chinese)"
+bash tests/wine/run_dialog_tests.sh "$vtoken" build/win64/control/com/dialog/dialog_driver.exe
 
 step "All tests passed in $((SECONDS - started)) s"

@@ -43,7 +43,7 @@ class VirtualTokenServer {
   void Stop();
 
   // Adds a token; its UID value defaults to DefaultUid(id), its state to
-  // the spec's settings, unless the state file has an entry for the id.
+  // the TokenSpec's settings, unless the state file has an entry for the id.
   // Returns the id, or -1 for a cdrom path that cannot go into a hello line,
   // settings that do not fit, a state that cannot be saved, or a port that
   // cannot be taken while the server runs.
@@ -64,7 +64,7 @@ class VirtualTokenServer {
   uint16_t Port(int id) const;
   // "127.0.0.1:PORT".
   std::string Endpoint(int id) const;
-  // The spec with the UID, port and cdrom path filled in.
+  // The TokenSpec with the UID, port and cdrom path filled in.
   TokenSpec Spec(int id) const;
 
   // Unplugging closes the token's listener, so that connecting is refused,

@@ -29,7 +29,7 @@ class TokenEndpoint {
   void Unplug();
   bool Plugged() const;
   uint16_t Port() const;
-  // The spec with the port and the cdrom path filled in once known.
+  // The TokenSpec with the port and the cdrom path filled in once known.
   TokenSpec Spec() const;
 
   VirtualToken& Token() { return token_; }

@@ -1,0 +1,145 @@
+#!/bin/bash
+# Draws the control's two images and writes them into OUTPUT_DIR:
+#   quill_toolbox.bmp  16 x 16, 24 bits per pixel (the container's toolbox)
+#   quill.ico          32 x 32, 32 bits per pixel with alpha (the dialog's icon)
+# Both show the same small USB key: a blue body with a yellow light and a
+# silver plug. Run at configure time; the output depends on nothing else.
+#
+#   make_images.sh OUTPUT_DIR
+set -eu
+
+if [ $# -ne 1 ]; then
+  echo "usage: $0 OUTPUT_DIR" >&2
+  exit 2
+fi
+out=$1
+mkdir -p "$out"
+
+# Appends one byte (0..255) to the file named by $target.
+byte() {
+  local octal
+  printf -v octal '%03o' "$1"
+  # shellcheck disable=SC2059  # the format is the escape itself
+  printf "\\$octal" >>"$target"
+}
+u16() {
+  byte $(($1 & 255))
+  byte $((($1 >> 8) & 255))
+}
+u32() {
+  u16 $(($1 & 65535))
+  u16 $((($1 >> 16) & 65535))
+}
+
+# The key drawn on a grid of SIZE x SIZE (16 or 32). Sets red, green, blue
+# and alpha for the pixel at column X, row Y (row 0 at the top).
+paint() {
+  local x=$1 y=$2 size=$3 s
+  s=$((size / 16))  # 1 or 2 grid pixels per unit of the 16-unit drawing
+  local ux=$((x / s)) uy=$((y / s))
+  red=0 green=0 blue=0 alpha=0
+  if [ "$ux" -ge 1 ] && [ "$ux" -le 10 ] && [ "$uy" -ge 4 ] && [ "$uy" -le 11 ]; then
+    if [ "$ux" -eq 1 ] || [ "$ux" -eq 10 ] || [ "$uy" -eq 4 ] || [ "$uy" -eq 11 ]; then
+      red=16 green=40 blue=96 # body outline
+    else
+      red=40 green=90 blue=180 # body
+    fi
+    if [ "$ux" -ge 3 ] && [ "$ux" -le 4 ] && [ "$uy" -ge 7 ] && [ "$uy" -le 8 ]; then
+      red=255 green=208 blue=32 # light
+    fi
+    alpha=255
+  elif [ "$ux" -ge 11 ] && [ "$ux" -le 14 ] && [ "$uy" -ge 6 ] && [ "$uy" -le 9 ]; then
+    if [ "$uy" -eq 6 ] || [ "$uy" -eq 9 ] || [ "$ux" -eq 14 ]; then
+      red=96 green=96 blue=104 # plug outline
+    elif [ "$ux" -eq 12 ] && [ "$uy" -eq 7 ]; then
+      red=64 green=64 blue=72 # contact
+    else
+      red=216 green=216 blue=224 # plug
+    fi
+    alpha=255
+  fi
+}
+
+# Toolbox bitmap: file header, BITMAPINFOHEADER, rows bottom-up (16 pixels of
+# 3 bytes make 48 bytes, already a multiple of 4). The background is the
+# light grey that containers treat as transparent.
+target="$out/quill_toolbox.bmp"
+: >"$target"
+size=16
+pixels=$((size * size * 3))
+byte 66
+byte 77                   # "BM"
+u32 $((14 + 40 + pixels)) # file size
+u32 0
+u32 $((14 + 40)) # offset of the pixels
+u32 40
+u32 $size
+u32 $size
+u16 1
+u16 24
+u32 0 # BI_RGB
+u32 $pixels
+u32 2835
+u32 2835
+u32 0
+u32 0
+for ((y = size - 1; y >= 0; y--)); do
+  for ((x = 0; x < size; x++)); do
+    paint $x $y $size
+    if [ "$alpha" -eq 0 ]; then red=192 green=192 blue=192; fi
+    byte $blue
+    byte $green
+    byte $red
+  done
+done
+
+# Icon: ICONDIR, one ICONDIRENTRY, then the image as BITMAPINFOHEADER (height
+# doubled for the mask), BGRA rows bottom-up and a 1-bit AND mask (4 bytes a
+# row) that is set where the image is transparent.
+target="$out/quill.ico"
+: >"$target"
+size=32
+mask_row=4
+image=$((40 + size * size * 4 + size * mask_row))
+u16 0
+u16 1 # icon
+u16 1 # one image
+byte $size
+byte $size
+byte 0 # no palette
+byte 0
+u16 1
+u16 32
+u32 $image
+u32 $((6 + 16)) # offset of the image
+u32 40
+u32 $size
+u32 $((size * 2))
+u16 1
+u16 32
+u32 0
+u32 $((size * size * 4 + size * mask_row))
+u32 0
+u32 0
+u32 0
+u32 0
+for ((y = size - 1; y >= 0; y--)); do
+  for ((x = 0; x < size; x++)); do
+    paint $x $y $size
+    byte $blue
+    byte $green
+    byte $red
+    byte $alpha
+  done
+done
+for ((y = size - 1; y >= 0; y--)); do
+  bits=0
+  for ((x = 0; x < size; x++)); do
+    paint $x $y $size
+    bits=$(((bits << 1) | (alpha == 0 ? 1 : 0)))
+  done
+  byte $(((bits >> 24) & 255))
+  byte $(((bits >> 16) & 255))
+  byte $(((bits >> 8) & 255))
+  byte $((bits & 255))
+done

@@ -1,0 +1,43 @@
+// The control's own error codes, recorded into the library's error store.
+#pragma once
+
+namespace quill {
+
+enum ControlError : int {
+  CTL_NO_TOKEN = 4097,
+  CTL_PIN_TOO_LONG = 4098,
+  CTL_SEED_INPUT_TOO_LONG = 4099,
+  CTL_PASSWORD_TOO_LONG = 4100,
+  CTL_RESPONSE_TOO_LONG = 4101,
+  CTL_BAD_CIPHERTEXT = 4102,
+  CTL_BAD_RESPONSE_FORMAT = 4103,
+  CTL_RESET_PIN_TOO_LONG = 4104,
+  CTL_UID_MISMATCH = 4105,
+  CTL_WRITE_TOO_LONG = 4106,
+  CTL_READ_TOO_LONG = 4107,
+  CTL_RANDOM_TOO_LONG = 4108,
+  CTL_NAME_TOO_LONG = 4109,
+  CTL_DESCRIPTION_TOO_LONG = 4110,
+  CTL_URL_TOO_LONG = 4111,
+  CTL_OTHER_TOO_LONG = 4112,
+  CTL_WRONG_MODEL = 4113,
+  CTL_NO_MACHINE_CODE = 4114,
+  CTL_NAME_UNREADABLE = 4115,
+  CTL_DESCRIPTION_UNREADABLE = 4116,
+  CTL_URL_UNREADABLE = 4117,
+  CTL_OTHER_UNREADABLE = 4118,
+  CTL_DIALOG_WRONG_PIN = 4119,
+  CTL_ENCODE_FAILED = 4124,
+  CTL_WRITE_DECRYPT_FAILED = 4125,
+  CTL_READ_ENCRYPT_FAILED = 4126,
+  CTL_NOT_SUPPORTED = 4129,
+  CTL_INDEX_OUT_OF_RANGE = 4130,
+  CTL_BAD_ID = 4131,
+  CTL_UID_UNREADABLE = 4132,
+};
+
+// The name and meaning of a control code; nullptr for other values.
+const char* ControlErrorName(int code);
+const char* ControlErrorMeaning(int code);
+
+}  // namespace quill

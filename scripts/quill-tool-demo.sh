@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# A tour of the middleware on a virtual token: start one, list it, show it,
+# log in with a wrong and then the right password, write and read back
+# storage, encrypt and decrypt a text, and stop.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh --native >/dev/null
+echo "Building (release)..."
+cmake --preset linux-release >/dev/null
+cmake --build --preset linux-release -j2 --target quill quill-vtoken >/dev/null
+
+quill=build/linux-release/tools/quill/quill
+vtoken=build/linux-release/vtoken/quill-vtoken
+work=$(mktemp -d)
+vtoken_pid=""
+cleanup() {
+  [ -n "$vtoken_pid" ] && kill "$vtoken_pid" 2>/dev/null && wait "$vtoken_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+show() {  # prints a command, then runs it
+  printf '\n$ %s\n' "$*"
+  "$@"
+}
+
+echo
+echo "== Start a virtual token (a HID token of model A, password 12345678)"
+"$vtoken" --token hid:A --password 12345678 --ready-file "$work/ready" >/dev/null &
+vtoken_pid=$!
+for _ in $(seq 100); do grep -qx ready "$work/ready" 2>/dev/null && break; sleep 0.05; done
+cat "$work/ready"
+QUILL_VIRTUAL_TOKENS=$(awk '$1 == "token" { print $5 }' "$work/ready" | paste -sd, -)
+export QUILL_VIRTUAL_TOKENS
+echo "QUILL_VIRTUAL_TOKENS=$QUILL_VIRTUAL_TOKENS"
+
+echo
+echo "== List it and show its information"
+show "$quill" list
+show "$quill" info
+
+echo
+echo "== Log in with a wrong password, then the right one"
+printf '\n$ echo wrong-password | quill login\n'
+echo wrong-password | "$quill" login || echo "(exit status $?: the token refused it)"
+printf '\n$ echo 12345678 | quill login\n'
+echo 12345678 | "$quill" login
+
+echo
+echo "== Write to the user storage and read it back"
+show "$quill" storage write --area user --offset 0 --text "Hello from the demo"
+show "$quill" storage read --area user --offset 0 --length 19 --hex
+printf '\n$ quill storage read --area user --offset 0 --length 19 --out read.bin && cat read.bin\n'
+"$quill" storage read --area user --offset 0 --length 19 --out "$work/read.bin"
+cat "$work/read.bin"
+echo
+
+echo
+echo "== Encrypt a text inside the token and decrypt it again"
+printf '\n$ quill encrypt --text "a secret note"\n'
+cipher=$("$quill" encrypt --text "a secret note")
+echo "$cipher"
+printf '\n$ quill decrypt --hex %s --out plain.txt\n' "$cipher"
+"$quill" decrypt --hex "$cipher" --out "$work/plain.txt"
+cat "$work/plain.txt"
+echo
+
+echo
+echo "== Stop the virtual token"
+kill "$vtoken_pid"
+wait "$vtoken_pid" 2>/dev/null || true
+vtoken_pid=""
+echo "Demo finished."
