@@ -50,6 +50,8 @@ class TokenCommandsTest : public ::testing::TestWithParam<TokenKind> {
     token = server.AddToken(spec);
     TokenSpec other;
     other.kind = GetParam();
+    other.settings.requestEnabled = 2;
+    other.settings.usageTag = "LOGIN-admin";
     otherToken = server.AddToken(other);
     ASSERT_TRUE(server.Start()) << server.LastError();
     platform = std::make_unique<LoopbackPlatform>(
@@ -180,6 +182,10 @@ TEST_P(TokenCommandsTest, IdentityVersionFlagsAndKeyInformation) {
   char tag[33];
   ASSERT_EQ(TokenGetUsageTag(handle, tag), 0);
   EXPECT_STREQ(tag, "login");
+  EXPECT_EQ(TokenGetRequestEnabled(otherHandle, &enabled), 0);
+  EXPECT_EQ(enabled, 1) << "any nonzero byte reads as enabled";
+  ASSERT_EQ(TokenGetUsageTag(otherHandle, tag), 0);
+  EXPECT_STREQ(tag, "LOGIN-admin");
 
   const std::string name(32, 'N');
   const std::string url(64, 'u');
