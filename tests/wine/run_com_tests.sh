@@ -51,27 +51,16 @@ readonly initializing='{7DD95802-9882-11CF-9FA9-00AA006C42C4}'
 readonly progid=QuillActiveX.QuillActiveXCtrl
 readonly run_timeout=120
 
-# The UID text of a 32-byte UID: MD5 of the bytes, lowercase hexadecimal.
-uid_text() {
-  local escaped
-  escaped=$(printf '%s' "$1" | sed 's/../\\x&/g')
-  printf '%b' "$escaped" | md5sum | cut -c1-32
-}
 
 work=$(mktemp -d)
-vtoken_pid=""
 xvfb_pid=""
 server_started=0
+# shellcheck source=SCRIPTDIR/session_common.sh
+. "$(dirname "$0")/session_common.sh"
 # shellcheck disable=SC2317  # called by the EXIT trap
 cleanup() {
-  if [ -n "$vtoken_pid" ]; then
-    kill "$vtoken_pid" 2>/dev/null
-    wait "$vtoken_pid" 2>/dev/null
-  fi
-  if [ "$server_started" = 1 ]; then
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-  fi
+  stop_vtoken
+  stop_wineserver
   if [ -n "$xvfb_pid" ]; then
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
@@ -88,22 +77,7 @@ fail() {
 }
 
 echo "== starting the virtual token"
-ready="$work/vtoken.ready"
-"$vtoken" --token hid:A --uid "$uid" --ready-file "$ready" \
-  >"$work/vtoken.out" 2>"$work/vtoken.err" &
-vtoken_pid=$!
-for _ in $(seq 100); do
-  [ -f "$ready" ] && grep -qx ready "$ready" && break
-  if ! kill -0 "$vtoken_pid" 2>/dev/null; then break; fi
-  sleep 0.1
-done
-if ! grep -qx ready "$ready" 2>/dev/null; then
-  echo "FAIL: quill-vtoken did not become ready" >&2
-  cat "$work/vtoken.err" >&2
-  exit 1
-fi
-QUILL_VIRTUAL_TOKENS=$(awk '$1 == "token" { print $5 }' "$ready" | paste -sd, -)
-export QUILL_VIRTUAL_TOKENS
+start_vtoken --token hid:A --uid "$uid"
 expected_uid=$(uid_text "$uid")
 
 if [ -z "${DISPLAY:-}" ]; then

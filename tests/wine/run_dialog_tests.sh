@@ -48,16 +48,14 @@ readonly run_timeout=180
 
 work=$(mktemp -d)
 xvfb_pid=""
-vtoken_pid=""
 keepalive_pid=""
 server_started=0
+# shellcheck source=SCRIPTDIR/session_common.sh
+. "$(dirname "$0")/session_common.sh"
 # shellcheck disable=SC2317  # called by the EXIT trap
 cleanup() {
   stop_vtoken
-  if [ "$server_started" = 1 ]; then
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-  fi
+  stop_wineserver
   if [ -n "$keepalive_pid" ]; then
     kill "$keepalive_pid" 2>/dev/null
     wait "$keepalive_pid" 2>/dev/null
@@ -70,37 +68,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-
-# shellcheck disable=SC2317  # also called by the EXIT trap
-stop_vtoken() {
-  if [ -n "$vtoken_pid" ]; then
-    kill "$vtoken_pid" 2>/dev/null
-    wait "$vtoken_pid" 2>/dev/null
-    vtoken_pid=""
-  fi
-}
-
-# A fresh token (the wrong passwords of a run lock it): one hid token of
-# model A with the default password; sets QUILL_VIRTUAL_TOKENS.
-start_vtoken() {
-  local ready="$work/vtoken.ready"
-  rm -f "$ready"
-  "$vtoken" --token hid:A --ready-file "$ready" >"$work/vtoken.out" 2>"$work/vtoken.err" &
-  vtoken_pid=$!
-  for _ in $(seq 100); do
-    grep -qx ready "$ready" 2>/dev/null && break
-    kill -0 "$vtoken_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if ! grep -qx ready "$ready" 2>/dev/null; then
-    echo "FAIL: quill-vtoken did not become ready" >&2
-    cat "$work/vtoken.err" >&2
-    exit 1
-  fi
-  QUILL_VIRTUAL_TOKENS=$(awk '$1 == "token" { print $5 }' "$ready" | paste -sd, -)
-  export QUILL_VIRTUAL_TOKENS
-  echo "QUILL_VIRTUAL_TOKENS=$QUILL_VIRTUAL_TOKENS"
-}
 
 echo "== starting the X display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
@@ -199,7 +166,7 @@ keep_screenshot() {
 }
 
 for language in en zh; do
-  start_vtoken
+  start_vtoken --token hid:A
   bmp="$work/login-$language.bmp"
   run_driver --lang "$language" --screenshot "$(winepath -w "$bmp" 2>/dev/null)"
   keep_screenshot "$bmp" "login-$language"

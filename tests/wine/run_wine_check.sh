@@ -48,26 +48,15 @@ readonly uid_b=b0b1b2b3b4b5b6b7b8b9babbbcbdbebfc0c1c2c3c4c5c6c7c8c9cacbcccdcecf
 readonly sentinel=wine-check-done
 readonly check_timeout=120
 
-# The UID text of a 32-byte UID: MD5 of the bytes, lowercase hexadecimal.
-uid_text() {
-  local escaped
-  escaped=$(printf '%s' "$1" | sed 's/../\\x&/g')
-  printf '%b' "$escaped" | md5sum | cut -c1-32
-}
 
 work=$(mktemp -d)
-vtoken_pid=""
 server_started=0
+# shellcheck source=SCRIPTDIR/session_common.sh
+. "$(dirname "$0")/session_common.sh"
 # shellcheck disable=SC2317  # called by the EXIT trap
 cleanup() {
-  if [ -n "$vtoken_pid" ]; then
-    kill "$vtoken_pid" 2>/dev/null
-    wait "$vtoken_pid" 2>/dev/null
-  fi
-  if [ "$server_started" = 1 ]; then
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-  fi
+  stop_vtoken
+  stop_wineserver
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -77,24 +66,7 @@ export WINEPREFIX="$work/pfx" WINEARCH=win64 WINEDEBUG=-all,err+module
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 echo "== starting virtual tokens"
-ready="$work/vtoken.ready"
-"$vtoken" --token hid:A --uid "$uid_a" --token cdrom:B --uid "$uid_b" --ready-file "$ready" \
-  >"$work/vtoken.out" 2>"$work/vtoken.err" &
-vtoken_pid=$!
-for _ in $(seq 100); do
-  [ -f "$ready" ] && grep -qx ready "$ready" && break
-  if ! kill -0 "$vtoken_pid" 2>/dev/null; then break; fi
-  sleep 0.1
-done
-if ! grep -qx ready "$ready" 2>/dev/null; then
-  echo "FAIL: quill-vtoken did not become ready" >&2
-  cat "$work/vtoken.err" >&2
-  exit 1
-fi
-cat "$ready"
-endpoints=$(awk '$1 == "token" { print $5 }' "$ready" | paste -sd, -)
-export QUILL_VIRTUAL_TOKENS="$endpoints"
-echo "QUILL_VIRTUAL_TOKENS=$QUILL_VIRTUAL_TOKENS"
+start_vtoken --token hid:A --uid "$uid_a" --token cdrom:B --uid "$uid_b"
 
 echo "== preparing the Wine prefix"
 # The first Wine process starts services that inherit its standard streams.
