@@ -14,13 +14,6 @@ constexpr size_t kMaxPasswordBytes = 32;
 constexpr size_t kMaxAdapterBytes = 1024;
 constexpr uint32_t kEthernetAdapter = 6;
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 int RefreshDeviceList() {
@@ -48,6 +41,18 @@ int RefreshDeviceList() {
     if (TokenGetUID(session.handles[i], uid) != 0) return -2;
   }
   return session.count;
+}
+
+bool TokenPresent() {
+  if (RefreshDeviceList() >= 1) return true;
+  TokenSetLastError(CTL_NO_TOKEN);
+  return false;
+}
+
+bool ModelRefused(int32_t model) {
+  if (Session().model != model) return false;
+  TokenSetLastError(CTL_WRONG_MODEL);
+  return true;
 }
 
 void DropDeviceList() {
@@ -82,27 +87,6 @@ size_t CharacterCount(const ScriptText& text) {
   return text.isNull ? 0 : text.text.size();
 }
 
-std::string HexEncode(const uint8_t* bytes, size_t length) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text(2 * length, '0');
-  for (size_t i = 0; i < length; ++i) {
-    text[2 * i] = kDigits[bytes[i] >> 4];
-    text[2 * i + 1] = kDigits[bytes[i] & 0x0F];
-  }
-  return text;
-}
-
-bool HexDecode(const std::string& text, uint8_t* out, size_t length) {
-  for (size_t i = 0; i < length; ++i) {
-    if (2 * i + 1 >= text.size()) return false;
-    const int high = HexValue(text[2 * i]);
-    const int low = HexValue(text[2 * i + 1]);
-    if (high < 0 || low < 0) return false;
-    out[i] = static_cast<uint8_t>(high << 4 | low);
-  }
-  return true;
-}
-
 const uint8_t* ControlAccessKey() {
   return TokenAccessKey();
 }
@@ -126,10 +110,7 @@ void DetectVariant() {
 
 int VerifyPassword(const std::string& password) {
   DropDeviceList();
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 1;
-  }
+  if (!TokenPresent()) return 1;
   if (password.size() > kMaxPasswordBytes) {
     TokenSetLastError(CTL_PIN_TOO_LONG);
     return 2;
@@ -167,10 +148,7 @@ int LoadKeyInfo() {
 }
 
 int ComputeMachineCode(std::string* code) {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 1;
-  }
+  if (!TokenPresent()) return 1;
   std::vector<NetworkAdapter> adapters;
   if (!ControlPorts().adapters->ListAdapters(&adapters)) adapters.clear();
   // The addresses are gathered in a buffer of 1024 bytes: an address that

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hex.h"
 #include "script_value.h"
 #include "session.h"
 #include "token.h"
@@ -15,6 +16,12 @@ namespace quill {
 // The presence check: the number of tokens (1 to 8), -1 when none of the
 // current model is attached, -2 when a listed token did not answer.
 int RefreshDeviceList();
+// The presence check as members run it: false, with CTL_NO_TOKEN recorded,
+// when it finds no answering token.
+bool TokenPresent();
+// True, with CTL_WRONG_MODEL recorded, when the session's model is model
+// (the member is not available for it).
+bool ModelRefused(int32_t model);
 // Drops the cached device list so that the next check searches again.
 void DropDeviceList();
 // The handle at the selected position, or -1.
@@ -29,11 +36,7 @@ ScriptText TextResult(const std::string& text);
 // (null: 0). Length limits in characters count this, not the text read.
 size_t CharacterCount(const ScriptText& text);
 
-// Lowercase hexadecimal, high nibble first.
-std::string HexEncode(const uint8_t* bytes, size_t length);
-// Decodes length bytes from 2 * length characters; false at the first
-// character that is not a hexadecimal digit (the bytes before it are kept).
-bool HexDecode(const std::string& text, uint8_t* out, size_t length);
+// HexEncode and HexDecode come from the library's hex.h.
 
 // The access key and the key selector of the data cipher (1 when model is 1).
 const uint8_t* ControlAccessKey();

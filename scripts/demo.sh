@@ -15,22 +15,17 @@ host=build/linux-release/control/host/quill-host
 client=build/linux-release/control/host/client/quill-host-client
 vtoken=build/linux-release/vtoken/quill-vtoken
 work=$(mktemp -d)
-vtoken_pid=""
+# shellcheck source=SCRIPTDIR/lib/virtual_token.sh
+. scripts/lib/virtual_token.sh
 cleanup() {
-  [ -n "$vtoken_pid" ] && kill "$vtoken_pid" 2>/dev/null && wait "$vtoken_pid" 2>/dev/null
+  stop_vtoken
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 echo
 echo "== Start a virtual token (a HID token of model A, password 12345678)"
-"$vtoken" --token hid:A --password 12345678 --ready-file "$work/ready" >/dev/null &
-vtoken_pid=$!
-for _ in $(seq 100); do grep -qx ready "$work/ready" 2>/dev/null && break; sleep 0.05; done
-cat "$work/ready"
-QUILL_VIRTUAL_TOKENS=$(awk '$1 == "token" { print $5 }' "$work/ready" | paste -sd, -)
-export QUILL_VIRTUAL_TOKENS
-echo "QUILL_VIRTUAL_TOKENS=$QUILL_VIRTUAL_TOKENS"
+start_vtoken --token hid:A --password 12345678
 
 echo
 echo "== Talk to the token through quill-host"
@@ -91,7 +86,5 @@ wait "$client_pid" || { echo "quill-host-client failed"; exit 1; }
 
 echo
 echo "== Stop the virtual token"
-kill "$vtoken_pid"
-wait "$vtoken_pid" 2>/dev/null || true
-vtoken_pid=""
+stop_vtoken
 echo "Host demo finished."

@@ -13,9 +13,10 @@ cmake --build --preset linux-release -j2 --target quill quill-vtoken >/dev/null
 quill=build/linux-release/tools/quill/quill
 vtoken=build/linux-release/vtoken/quill-vtoken
 work=$(mktemp -d)
-vtoken_pid=""
+# shellcheck source=SCRIPTDIR/lib/virtual_token.sh
+. scripts/lib/virtual_token.sh
 cleanup() {
-  [ -n "$vtoken_pid" ] && kill "$vtoken_pid" 2>/dev/null && wait "$vtoken_pid" 2>/dev/null
+  stop_vtoken
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -27,13 +28,7 @@ show() {  # prints a command, then runs it
 
 echo
 echo "== Start a virtual token (a HID token of model A, password 12345678)"
-"$vtoken" --token hid:A --password 12345678 --ready-file "$work/ready" >/dev/null &
-vtoken_pid=$!
-for _ in $(seq 100); do grep -qx ready "$work/ready" 2>/dev/null && break; sleep 0.05; done
-cat "$work/ready"
-QUILL_VIRTUAL_TOKENS=$(awk '$1 == "token" { print $5 }' "$work/ready" | paste -sd, -)
-export QUILL_VIRTUAL_TOKENS
-echo "QUILL_VIRTUAL_TOKENS=$QUILL_VIRTUAL_TOKENS"
+start_vtoken --token hid:A --password 12345678
 
 echo
 echo "== List it and show its information"
@@ -68,7 +63,5 @@ echo
 
 echo
 echo "== Stop the virtual token"
-kill "$vtoken_pid"
-wait "$vtoken_pid" 2>/dev/null || true
-vtoken_pid=""
+stop_vtoken
 echo "Demo finished."

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "hex.h"
+
 namespace quill {
 namespace {
 
@@ -11,13 +13,6 @@ constexpr uint8_t kDefaultFrameKey[8] = {0x04, 0xC7, 0x1E, 0x1D, 0x48, 0xCE, 0x0
 constexpr uint8_t kDefaultAccessKey[8] = {0xA8, 0x84, 0x8E, 0x76, 0x90, 0x3F, 0x38, 0x6C};
 constexpr uint8_t kDefaultRemoteSecret[16] = {0x84, 0x41, 0x80, 0x96, 0x26, 0xC6, 0x0E, 0x11,
                                               0xDE, 0xEC, 0x48, 0xBE, 0xAE, 0xF0, 0xE9, 0x02};
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 template <size_t N>
 void ReadKey(const EnvLookup& env, const WarningSink& warn, const char* name,
@@ -36,14 +31,7 @@ void ReadKey(const EnvLookup& env, const WarningSink& warn, const char* name,
 }  // namespace
 
 bool ParseHexKey(const std::string& text, uint8_t* out, size_t size) {
-  if (text.size() != 2 * size) return false;
-  for (size_t i = 0; i < size; ++i) {
-    const int high = HexValue(text[2 * i]);
-    const int low = HexValue(text[2 * i + 1]);
-    if (high < 0 || low < 0) return false;
-    out[i] = static_cast<uint8_t>(high << 4 | low);
-  }
-  return true;
+  return text.size() == 2 * size && HexDecode(text, out, size);
 }
 
 bool ParseLoopbackEndpoint(const std::string& text, LoopbackEndpoint* endpoint) {

@@ -6,6 +6,7 @@
 
 #include "config.h"
 #include "crypto/md5.h"
+#include "hex.h"
 
 namespace quill {
 namespace {
@@ -43,21 +44,10 @@ const Item kItems[] = {
 };
 constexpr size_t kItemCount = sizeof(kItems) / sizeof(kItems[0]);
 
-std::string Hex(const uint8_t* bytes, size_t length) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(2 * length);
-  for (size_t i = 0; i < length; ++i) {
-    text += kDigits[bytes[i] >> 4];
-    text += kDigits[bytes[i] & 0x0F];
-  }
-  return text;
-}
-
 std::string ChecksumOf(const std::string& text, size_t length) {
   uint8_t digest[kMd5DigestSize];
   Md5Digest(reinterpret_cast<const uint8_t*>(text.data()), length, digest);
-  return Hex(digest, sizeof(digest));
+  return HexEncode(digest, sizeof(digest));
 }
 
 std::vector<std::string> SplitWords(const std::string& line) {
@@ -204,7 +194,7 @@ std::string FormatStateFile(const StoredStates& states) {
     StoredTokenState copy = state;
     for (const Item& item : kItems) {
       text += std::string(kTokenWord) + " " + std::to_string(id) + " " + item.name + " " +
-              Hex(item.bytes(copy), item.size) + "\n";
+              HexEncode(item.bytes(copy), item.size) + "\n";
     }
   }
   text += std::string(kChecksumWord) + " " + ChecksumOf(text, text.size()) + "\n";

@@ -38,18 +38,12 @@ int32_t QuillOpenEx() {
 
 int32_t QuillClose() {
   DropDeviceList();
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 1;
-  }
+  if (!TokenPresent()) return 1;
   return TokenLogout(SelectedHandle());
 }
 
 int32_t QuillChangePassword(const ScriptText& oldPassword, const ScriptText& newPassword) {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 1;
-  }
+  if (!TokenPresent()) return 1;
   if (CharacterCount(oldPassword) > kMaxPasswordCharacters ||
       CharacterCount(newPassword) > kMaxPasswordCharacters) {
     TokenSetLastError(CTL_PASSWORD_TOO_LONG);

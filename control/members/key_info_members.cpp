@@ -12,14 +12,8 @@ namespace quill {
 int32_t QuillSetKeyInfo(const ScriptText& name, const ScriptText& description,
                         const ScriptText& url, const ScriptText& other, int32_t set) {
   QuillSession& session = Session();
-  if (session.model == 0) {
-    TokenSetLastError(CTL_WRONG_MODEL);
-    return 1;
-  }
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 2;
-  }
+  if (ModelRefused(0)) return 1;
+  if (!TokenPresent()) return 2;
   const std::string nameText = Narrow(name);
   const std::string descriptionText = Narrow(description);
   const std::string urlText = Narrow(url);

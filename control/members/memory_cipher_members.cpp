@@ -64,10 +64,7 @@ ScriptText QuillReadMemory(int32_t start, int32_t length) {
 }
 
 ScriptText QuillDataEncrypt(const ScriptText& buffer) {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (!TokenPresent()) return ScriptText::Null();
   const std::string text = Narrow(buffer).substr(0, 2 * CharacterCount(buffer));
   std::vector<uint8_t> cipher(2 * text.size() + kCipherBlock);
   size_t capacity = cipher.size();
@@ -80,10 +77,7 @@ ScriptText QuillDataEncrypt(const ScriptText& buffer) {
 }
 
 ScriptText QuillDataDecrypt(const ScriptText& buffer) {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (!TokenPresent()) return ScriptText::Null();
   const std::string text = Narrow(buffer);
   std::vector<uint8_t> cipher;
   if (!Base64Decode(text.data(), text.size(), &cipher)) return ScriptText::Null();

@@ -48,20 +48,14 @@ int32_t QuillGetLastError() {
 }
 
 ScriptText QuillGetUID() {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (!TokenPresent()) return ScriptText::Null();
   char uid[kUidBufferSize] = {};
   if (TokenGetUID(SelectedHandle(), uid) != 0) return ScriptText::Null();
   return TextResult(uid);
 }
 
 int32_t QuillSelectId(const ScriptText& id) {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 1;
-  }
+  if (!TokenPresent()) return 1;
   if (!IsWellFormedId(id)) {
     TokenSetLastError(CTL_BAD_ID);
     return 2;
@@ -90,10 +84,7 @@ ScriptText QuillGetUIDByIndex(int32_t index) {
     TokenSetLastError(CTL_INDEX_OUT_OF_RANGE);
     return ScriptText::Null();
   }
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (!TokenPresent()) return ScriptText::Null();
   char uid[kUidBufferSize] = {};
   if (index < 0 || index >= session.count || TokenGetUID(session.handles[index], uid) != 0) {
     TokenSetLastError(CTL_UID_UNREADABLE);

@@ -25,14 +25,8 @@ void FillField(const std::string& text, uint8_t (&field)[Size]) {
 }  // namespace
 
 ScriptText QuillRemoteChangeRequest(const ScriptText& random) {
-  if (Session().model == 1) {
-    TokenSetLastError(CTL_WRONG_MODEL);
-    return ScriptText::Null();
-  }
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (ModelRefused(1)) return ScriptText::Null();
+  if (!TokenPresent()) return ScriptText::Null();
   const std::string randomText = Narrow(random);
   if (randomText.size() > kMaxRandomBytes) {
     TokenSetLastError(CTL_RANDOM_TOO_LONG);
@@ -58,14 +52,8 @@ ScriptText QuillRemoteChangeRequest(const ScriptText& random) {
 // The response is handed to the token library whole, whatever its length:
 // nothing of it is cut, and the library checks it as it stands.
 int32_t QuillRemoteChange(const ScriptText& response, const ScriptText& random) {
-  if (Session().model == 1) {
-    TokenSetLastError(CTL_WRONG_MODEL);
-    return 1;
-  }
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 2;
-  }
+  if (ModelRefused(1)) return 1;
+  if (!TokenPresent()) return 2;
   const std::string responseText = Narrow(response);
   const std::string randomText = Narrow(random);
   if (randomText.size() > kMaxRandomBytes) {

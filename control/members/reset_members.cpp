@@ -42,10 +42,7 @@ std::vector<std::string> SplitFields(const std::string& text, size_t max) {
 }  // namespace
 
 ScriptText QuillGenResetPwdRequest() {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (!TokenPresent()) return ScriptText::Null();
   const TokenHandle handle = SelectedHandle();
   char uid[kUidTextSize] = {};
   if (TokenGetUID(handle, uid) != 0) return ScriptText::Null();
@@ -69,10 +66,7 @@ ScriptText QuillGenResetPwdRequest() {
 }
 
 int32_t QuillResetPassword(const ScriptText& serverResponse) {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return 1;
-  }
+  if (!TokenPresent()) return 1;
   if (CharacterCount(serverResponse) > kMaxResponseCharacters) {
     TokenSetLastError(CTL_RESPONSE_TOO_LONG);
     return 2;

@@ -29,10 +29,7 @@ ScriptText DigestOf(const uint8_t* data, size_t length) {
 }  // namespace
 
 ScriptText QuillSHA1WithSeed(const ScriptText& input) {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (!TokenPresent()) return ScriptText::Null();
   const size_t characters = CharacterCount(input);
   if (characters > kMaxInputCharacters) {
     TokenSetLastError(CTL_SEED_INPUT_TOO_LONG);
@@ -47,14 +44,8 @@ ScriptText QuillSHA1WithSeed(const ScriptText& input) {
 }
 
 ScriptText QuillSHA1WithSeedEx(const ScriptText& input) {
-  if (Session().model == 1) {
-    TokenSetLastError(CTL_WRONG_MODEL);
-    return ScriptText::Null();
-  }
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (ModelRefused(1)) return ScriptText::Null();
+  if (!TokenPresent()) return ScriptText::Null();
   if (CharacterCount(input) > kMaxInputCharacters) {
     TokenSetLastError(CTL_SEED_INPUT_TOO_LONG);
     return ScriptText::Null();
@@ -70,24 +61,15 @@ ScriptText QuillSHA1WithSeedEx(const ScriptText& input) {
 }
 
 ScriptText QuillSecureExportSeed() {
-  if (Session().model == 0) {
-    TokenSetLastError(CTL_WRONG_MODEL);
-    return ScriptText::Null();
-  }
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (ModelRefused(0)) return ScriptText::Null();
+  if (!TokenPresent()) return ScriptText::Null();
   uint8_t seed[kSeedSize];
   if (TokenExportSeed(SelectedHandle(), 0, seed) != 0) return ScriptText::Null();
   return TextResult(Base64Encode(seed, sizeof(seed)));
 }
 
 ScriptText QuillGetMachineCode() {
-  if (RefreshDeviceList() < 1) {
-    TokenSetLastError(CTL_NO_TOKEN);
-    return ScriptText::Null();
-  }
+  if (!TokenPresent()) return ScriptText::Null();
   std::string machineCode;
   if (ComputeMachineCode(&machineCode) != 0) {
     TokenSetLastError(CTL_NO_MACHINE_CODE);

@@ -42,18 +42,6 @@ const uint8_t* Bytes(const std::string& text) {
   return reinterpret_cast<const uint8_t*>(text.data());
 }
 
-bool PresenceFails() {
-  if (RefreshDeviceList() >= 1) return false;
-  TokenSetLastError(CTL_NO_TOKEN);
-  return true;
-}
-
-bool WrongModel() {
-  if (Session().model != 1) return false;
-  TokenSetLastError(CTL_WRONG_MODEL);
-  return true;
-}
-
 // Records code and gives the empty text.
 ScriptText Refuse(int code) {
   TokenSetLastError(code);
@@ -90,7 +78,7 @@ ScriptText QuillReadUserStorage(int32_t length) {
 }
 
 ScriptText QuillReadUserStorageEx(int32_t start, int32_t length) {
-  if (PresenceFails()) return ScriptText::Null();
+  if (!TokenPresent()) return ScriptText::Null();
   const int64_t end = int64_t{start} + length;
   if (end > kUserReadLimit) return Refuse(CTL_READ_TOO_LONG);
   DetectVariant();
@@ -103,7 +91,7 @@ ScriptText QuillReadUserStorageEx(int32_t start, int32_t length) {
 }
 
 int32_t QuillWriteUserStorage(const ScriptText& buffer) {
-  if (PresenceFails()) return 1;
+  if (!TokenPresent()) return 1;
   const std::string text = Narrow(buffer);
   const int64_t length = static_cast<int64_t>(text.size());
   if (length > kUserWriteLimit) return Refuse(CTL_WRITE_TOO_LONG, 2);
@@ -114,7 +102,7 @@ int32_t QuillWriteUserStorage(const ScriptText& buffer) {
 }
 
 int32_t QuillWriteUserStorageEx(int32_t start, const ScriptText& buffer) {
-  if (PresenceFails()) return 1;
+  if (!TokenPresent()) return 1;
   const std::string text = Narrow(buffer);
   const int64_t end = int64_t{start} + static_cast<int64_t>(text.size());
   if (end > kUserWriteLimit) return Refuse(CTL_WRITE_TOO_LONG, 2);
@@ -134,7 +122,7 @@ int32_t QuillWriteUserStorageEx(int32_t start, const ScriptText& buffer) {
 }
 
 ScriptText QuillSecureReadStorage(int32_t length) {
-  if (WrongModel() || PresenceFails()) return ScriptText::Null();
+  if (ModelRefused(1) || !TokenPresent()) return ScriptText::Null();
   DetectVariant();
   if (SmallArea() && length > kSmallArea) return Refuse(CTL_READ_TOO_LONG);
   if (length > kSecureLimit) return Refuse(CTL_READ_TOO_LONG);
@@ -142,7 +130,7 @@ ScriptText QuillSecureReadStorage(int32_t length) {
 }
 
 ScriptText QuillSecureReadStorageEx(int32_t start, int32_t length) {
-  if (WrongModel() || PresenceFails()) return ScriptText::Null();
+  if (ModelRefused(1) || !TokenPresent()) return ScriptText::Null();
   const int64_t end = int64_t{start} + length;
   if (end > kSecureLimit) return Refuse(CTL_READ_TOO_LONG);
   DetectVariant();
@@ -153,8 +141,8 @@ ScriptText QuillSecureReadStorageEx(int32_t start, int32_t length) {
 // Texts up to 2732 characters are decoded whole (at most 2049 bytes), so the
 // byte limits below decide the rest.
 int32_t QuillSecureWriteStorage(const ScriptText& buffer) {
-  if (WrongModel()) return 1;
-  if (PresenceFails()) return 2;
+  if (ModelRefused(1)) return 1;
+  if (!TokenPresent()) return 2;
   if (CharacterCount(buffer) > kMaxSecureTextCharacters) return Refuse(CTL_WRITE_TOO_LONG, 3);
   std::vector<uint8_t> bytes;
   if (!DecodeSecureText(buffer, &bytes)) return 4;
@@ -170,8 +158,8 @@ int32_t QuillSecureWriteStorage(const ScriptText& buffer) {
 }
 
 int32_t QuillSecureWriteStorageEx(int32_t start, const ScriptText& buffer) {
-  if (WrongModel()) return 1;
-  if (PresenceFails()) return 2;
+  if (ModelRefused(1)) return 1;
+  if (!TokenPresent()) return 2;
   if (CharacterCount(buffer) > kMaxSecureTextCharacters) return Refuse(CTL_WRITE_TOO_LONG, 3);
   std::vector<uint8_t> bytes;
   if (!DecodeSecureText(buffer, &bytes)) return 4;

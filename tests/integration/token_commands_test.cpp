@@ -232,6 +232,20 @@ TEST_P(TokenCommandsTest, UserStorageChunksAndLimits) {
   EXPECT_TRUE(NewCommands().empty()) << "refused before any command";
 }
 
+TEST_P(TokenCommandsTest, EmptyTransfersSendNoDataCommand) {
+  uint8_t byte = 0x5A;
+  NewCommands();
+  EXPECT_EQ(TokenWriteStorage(handle, 2048, 0, &byte), 0) << "the end of the area, nothing";
+  EXPECT_EQ(TokenReadStorage(handle, 0, 0, nullptr), 0);
+  EXPECT_TRUE(NewCommands().empty());
+  int length = 0;
+  EXPECT_EQ(TokenSecureReadStorage(handle, TokenAccessKey(), 2056, &length, nullptr), 0);
+  EXPECT_EQ(length, 0);
+  EXPECT_EQ(NewInstructions(), (std::vector<std::pair<int, int>>{{0x2B, 0}, {0x36, 0}}));
+  EXPECT_EQ(TokenWriteStorage(handle, 2049, 0, &byte), 1) << "an offset past the end";
+  EXPECT_EQ(StoredCodes(), (CodeList{1}));
+}
+
 TEST_P(TokenCommandsTest, SecureStorageMarksTheLastBlock) {
   const Bytes data = RandomBytes(300, 2);
   NewCommands();

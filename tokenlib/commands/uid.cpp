@@ -4,18 +4,16 @@
 #include "error_codes.h"
 #include "error_store.h"
 #include "exchange.h"
+#include "hex.h"
 
 namespace quill {
 
 void FormatUid(const uint8_t answer[32], char uid[kUidTextSize]) {
-  static const char kDigits[] = "0123456789abcdef";
   uint8_t digest[kMd5DigestSize];
   Md5Digest(answer, 32, digest);
-  for (size_t i = 0; i < kMd5DigestSize; ++i) {
-    uid[2 * i] = kDigits[digest[i] >> 4];
-    uid[2 * i + 1] = kDigits[digest[i] & 0x0F];
-  }
-  uid[32] = '\0';
+  const std::string text = HexEncode(digest, sizeof(digest));
+  text.copy(uid, text.size());
+  uid[text.size()] = '\0';
 }
 
 int TokenGetUID(TokenHandle handle, char uid[kUidTextSize]) {

@@ -51,7 +51,7 @@ int RunSha1(const CommandArgs& args, const GlobalOptions& leading) {
                         digest) != 0) {
     return ReportTokenFailure(run.output, "sha1");
   }
-  const std::string hex = FormatHex(digest, sizeof(digest));
+  const std::string hex = HexEncode(digest, sizeof(digest));
   run.output.Success(JsonValue::Object().Set("digest", JsonValue::String(hex)), hex + "\n");
   return kExitSuccess;
 }

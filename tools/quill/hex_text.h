@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "hex.h"
+
 namespace quill {
 
 // Lower-case hexadecimal, two digits a byte, no separators.
-std::string FormatHex(const uint8_t* data, size_t length);
 inline std::string FormatHex(const std::vector<uint8_t>& data) {
-  return FormatHex(data.data(), data.size());
+  return HexEncode(data.data(), data.size());
 }
 
 // An even number of hexadecimal digits (either case). False, with a message,

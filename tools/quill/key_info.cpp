@@ -42,14 +42,14 @@ JsonValue KeyInfoJson(const KeyInfo& info) {
       .Set("description", JsonValue::String(info.description))
       .Set("url", JsonValue::String(info.url))
       .Set("other", JsonValue::String(info.other))
-      .Set("model_bytes", JsonValue::String(FormatHex(info.model.data(), info.model.size())));
+      .Set("model_bytes", JsonValue::String(HexEncode(info.model.data(), info.model.size())));
 }
 
 std::string KeyInfoText(const KeyInfo& info) {
   return Field("name", PrintableText(info.name)) +
          Field("description", PrintableText(info.description)) +
          Field("url", PrintableText(info.url)) + Field("other", PrintableText(info.other)) +
-         Field("model bytes", FormatHex(info.model.data(), info.model.size()));
+         Field("model bytes", HexEncode(info.model.data(), info.model.size()));
 }
 
 std::string Field(const std::string& label, const std::string& value) {
