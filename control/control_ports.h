@@ -24,12 +24,25 @@ struct NetworkAdapter {
   std::vector<uint8_t> address;
 };
 
+// How a request for the adapter list ended.
+enum class AdapterListing {
+  kListed,       // the list (possibly empty)
+  kUnavailable,  // the system gave no list: the machine code is computed over none
+  kNoMemory,     // memory for the list could not be had: the machine code fails
+};
+
 // The host's network adapters in the platform's order; false when the list
 // cannot be had.
 class AdapterListPort {
  public:
   virtual ~AdapterListPort() = default;
   virtual bool ListAdapters(std::vector<NetworkAdapter>* adapters) = 0;
+  // The same list, telling a list the system does not give apart from memory
+  // that cannot be had; what the control asks. A port that can run out of
+  // memory of its own overrides it.
+  virtual AdapterListing ListAdaptersChecked(std::vector<NetworkAdapter>* adapters) {
+    return ListAdapters(adapters) ? AdapterListing::kListed : AdapterListing::kUnavailable;
+  }
 };
 
 class LoginDialogController;

@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "library_lock.h"
 #include "members/members.h"
 
 namespace quill {
@@ -76,8 +77,16 @@ ScriptValue Invoke(const ScriptArgs& args) {
 }
 
 template <auto F>
-MemberInfo Row(const char* name, int32_t dispid, MemberKind kind) {
-  return MemberInfo{name, dispid, kind, ParametersOf(F), ResultTypeOf(F), &Invoke<F>};
+MemberInfo Row(const char* name, int32_t dispid, MemberKind kind,
+               std::vector<const char*> parameterNames, uint32_t undirectedParameters) {
+  return MemberInfo{name,
+                    dispid,
+                    kind,
+                    ParametersOf(F),
+                    ResultTypeOf(F),
+                    &Invoke<F>,
+                    std::move(parameterNames),
+                    undirectedParameters};
 }
 
 constexpr MemberKind kMethod = MemberKind::kMethod;
@@ -86,61 +95,7 @@ constexpr MemberKind kPut = MemberKind::kPropertyPut;
 
 std::vector<MemberInfo> BuildTable() {
   return {
-      Row<QuillCheckExist>("QuillCheckExist", 1, kMethod),
-      Row<QuillGetLastError>("QuillGetLastError", 2, kMethod),
-      Row<QuillOpen>("QuillOpen", 3, kMethod),
-      Row<QuillGetUID>("QuillGetUID", 4, kMethod),
-      Row<QuillSHA1WithSeed>("QuillSHA1WithSeed", 5, kMethod),
-      Row<QuillChangePassword>("QuillChangePassword", 6, kMethod),
-      Row<QuillGenResetPwdRequest>("QuillGenResetPwdRequest", 7, kMethod),
-      Row<QuillResetPassword>("QuillResetPassword", 8, kMethod),
-      Row<QuillReadUserStorage>("QuillReadUserStorage", 9, kMethod),
-      Row<QuillWriteUserStorage>("QuillWriteUserStorage", 10, kMethod),
-      Row<QuillDataEncrypt>("QuillDataEncrypt", 11, kMethod),
-      Row<QuillDataDecrypt>("QuillDataDecrypt", 12, kMethod),
-      Row<QuillGetMachineCode>("QuillGetMachineCode", 13, kMethod),
-      Row<QuillClose>("QuillClose", 14, kMethod),
-      Row<QuillSecureReadStorage>("QuillSecureReadStorage", 15, kMethod),
-      Row<QuillSecureReadStorageEx>("QuillSecureReadStorageEx", 16, kMethod),
-      Row<QuillSecureWriteStorage>("QuillSecureWriteStorage", 17, kMethod),
-      Row<QuillSecureWriteStorageEx>("QuillSecureWriteStorageEx", 18, kMethod),
-      Row<QuillRemoteChangeRequest>("QuillRemoteChangeRequest", 19, kMethod),
-      Row<QuillRemoteChange>("QuillRemoteChange", 20, kMethod),
-      Row<QuillSHA1WithSeedEx>("QuillSHA1WithSeedEx", 21, kMethod),
-      Row<QuillSecureExportSeed>("QuillSecureExportSeed", 22, kMethod),
-      Row<QuillSetKeyInfo>("QuillSetKeyInfo", 23, kMethod),
-      Row<GetName>("Name", 24, kGet),
-      Row<PutName>("Name", 24, kPut),
-      Row<GetDescription>("Description", 25, kGet),
-      Row<PutDescription>("Description", 25, kPut),
-      Row<GetUrl>("Url", 26, kGet),
-      Row<PutUrl>("Url", 26, kPut),
-      Row<GetOther>("Other", 27, kGet),
-      Row<PutOther>("Other", 27, kPut),
-      Row<GetModel>("Model", 28, kGet),
-      Row<PutModel>("Model", 28, kPut),
-      Row<GetRequestEnabled>("RequestEnabled", 29, kGet),
-      Row<PutRequestEnabled>("RequestEnabled", 29, kPut),
-      Row<GetVersion>("Version", 48, kGet),
-      Row<PutVersion>("Version", 48, kPut),
-      Row<QuillOpenEx>("QuillOpenEx", 30, kMethod),
-      Row<QuillOpenFile>("QuillOpenFile", 31, kMethod),
-      Row<QuillReadFile>("QuillReadFile", 32, kMethod),
-      Row<QuillWriteFile>("QuillWriteFile", 33, kMethod),
-      Row<QuillFlushFile>("QuillFlushFile", 34, kMethod),
-      Row<QuillFileSeek>("QuillFileSeek", 35, kMethod),
-      Row<QuillDeleteFile>("QuillDeleteFile", 36, kMethod),
-      Row<QuillRenameFile>("QuillRenameFile", 37, kMethod),
-      Row<QuillGetSize>("QuillGetSize", 38, kMethod),
-      Row<QuillCloseFile>("QuillCloseFile", 39, kMethod),
-      Row<QuillGetAvailableSpaces>("QuillGetAvailableSpaces", 40, kMethod),
-      Row<QuillWriteMemory>("QuillWriteMemory", 41, kMethod),
-      Row<QuillReadMemory>("QuillReadMemory", 42, kMethod),
-      Row<QuillReadUserStorageEx>("QuillReadUserStorageEx", 43, kMethod),
-      Row<QuillWriteUserStorageEx>("QuillWriteUserStorageEx", 44, kMethod),
-      Row<QuillSelectId>("QuillSelectId", 45, kMethod),
-      Row<QuillGetUIDByIndex>("QuillGetUIDByIndex", 46, kMethod),
-      Row<QuillIsConnected>("QuillIsConnected", 47, kMethod),
+#include "member_rows.inc"
   };
 }
 
@@ -192,7 +147,13 @@ bool InvokeMember(const MemberInfo& member, const ScriptArgs& args, ScriptValue*
   for (size_t i = 0; i < args.size(); ++i) {
     if (!Fits(member.parameters[i], args[i])) return false;
   }
-  ScriptValue value = member.run(args);
+  ScriptValue value;
+  {
+    // Members share the process-wide session and the library's tables with
+    // every other control instance of the process, whatever its thread.
+    const LibraryLock lock;
+    value = member.run(args);
+  }
   if (result != nullptr) *result = std::move(value);
   return true;
 }

@@ -150,7 +150,17 @@ int LoadKeyInfo() {
 int ComputeMachineCode(std::string* code) {
   if (!TokenPresent()) return 1;
   std::vector<NetworkAdapter> adapters;
-  if (!ControlPorts().adapters->ListAdapters(&adapters)) adapters.clear();
+  // No list: the code of no adapters. No memory for the list: no code at all,
+  // rather than one that looks right and is not this machine's.
+  switch (ControlPorts().adapters->ListAdaptersChecked(&adapters)) {
+    case AdapterListing::kListed:
+      break;
+    case AdapterListing::kUnavailable:
+      adapters.clear();
+      break;
+    case AdapterListing::kNoMemory:
+      return 2;
+  }
   // The addresses are gathered in a buffer of 1024 bytes: an address that
   // would not fit any more is left out rather than written past its end.
   std::vector<uint8_t> addresses;

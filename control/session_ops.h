@@ -48,7 +48,8 @@ void DetectVariant();
 int VerifyPassword(const std::string& password);
 // 0 success (the cache is filled), 1 no token, 2 read failure.
 int LoadKeyInfo();
-// 0 and the 24-character machine code, or non-zero.
+// 0 and the 24-character machine code; 1 when no token answers, 2 when the
+// adapter list could not be allocated.
 int ComputeMachineCode(std::string* code);
 
 }  // namespace quill

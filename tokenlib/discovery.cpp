@@ -6,6 +6,7 @@
 #include "enumeration.h"
 #include "error_codes.h"
 #include "error_store.h"
+#include "library_lock.h"
 #include "library_state.h"
 #include "models.h"
 
@@ -49,6 +50,7 @@ int BuildDeviceTable(uint16_t vendorId, uint16_t productId, const char* marker) 
 }
 
 int TokenFind(TokenModel model, TokenHandle handles[kMaxTokens], int* count) {
+  const LibraryLock lock;
   const TokenModelInfo& info = ModelInfo(model);
   const int entries = BuildDeviceTable(info.hidVendorId, info.hidProductId, info.storageMarker);
   if (entries == 0) {
@@ -70,10 +72,12 @@ int TokenFind(TokenModel model, TokenHandle handles[kMaxTokens], int* count) {
 }
 
 int TokenFindModelA(TokenHandle handles[kMaxTokens], int* count) {
+  const LibraryLock lock;
   return TokenFind(TokenModel::kA, handles, count);
 }
 
 int TokenFindModelB(TokenHandle handles[kMaxTokens], int* count) {
+  const LibraryLock lock;
   return TokenFind(TokenModel::kB, handles, count);
 }
 

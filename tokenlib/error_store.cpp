@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "library_lock.h"
 #include "library_state.h"
 #include "platform.h"
 #include "token.h"
@@ -31,10 +32,12 @@ bool DeviceGone() {
 }
 
 int TokenGetLastError() {
+  const LibraryLock lock;
   return Library().store.Oldest();
 }
 
 int TokenSetLastError(int code) {
+  const LibraryLock lock;
   LibraryState& lib = Library();
   const uint32_t osError = lib.platform->osError->Get();
   return static_cast<int>(lib.store.Record(code, osError));

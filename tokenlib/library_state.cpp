@@ -1,5 +1,7 @@
 #include "library_state.h"
 
+#include "library_lock.h"
+
 namespace quill {
 namespace {
 
@@ -21,6 +23,7 @@ LibraryState& Library() {
 }
 
 void ResetLibrary(Platform* platform, const TokenConfig* config) {
+  const LibraryLock lock;
   LibraryState*& state = CurrentState();
   delete state;
   state = nullptr;

@@ -1,3 +1,4 @@
+#include "library_lock.h"
 #include "library_state.h"
 #include "platform.h"
 #include "token.h"
@@ -5,6 +6,7 @@
 namespace quill {
 
 uint32_t TokenRandom() {
+  const LibraryLock lock;
   const uint32_t low = static_cast<uint32_t>(Library().platform->clock->FileTimeNow());
   uint32_t z = low;
   uint32_t w = low >> 16;
@@ -14,6 +16,7 @@ uint32_t TokenRandom() {
 }
 
 void TokenRandomFill(uint8_t* buffer, size_t length) {
+  const LibraryLock lock;
   for (size_t i = 0; i < length; ++i) {
     const uint32_t v = TokenRandom() / static_cast<uint32_t>(i + 1);
     buffer[i] = static_cast<uint8_t>(v >> (8 * (i % 4)));

@@ -78,7 +78,8 @@ int TokenExportSeed(TokenHandle handle, int unused, uint8_t seed[32]);
 
 // Remote change: the request text (160 Base64 characters) for a server, and
 // the server's response applied to the token. Both take the same 32-byte
-// client random.
+// client random. capacity is the size of out, which must hold the text and
+// its terminator (161 bytes); a smaller one is refused (code 1, result 7).
 constexpr size_t kRemoteRequestTextLength = 160;
 int TokenRemoteChangeRequest(TokenHandle handle, const uint8_t clientRandom[32],
                              const uint8_t clientText[64], char* out, size_t capacity);

@@ -83,11 +83,11 @@ bool ParseFaultValue(FaultKind kind, const std::string& text, uint32_t* value) {
   }
 }
 
-void FaultPlan::Inject(const Fault& fault, int count) {
+void FaultPlan::Inject(const Fault& fault, int count, int after) {
   active_.erase(std::remove_if(active_.begin(), active_.end(),
                                [&](const ActiveFault& a) { return a.fault.kind == fault.kind; }),
                 active_.end());
-  active_.push_back({fault, count > 0 ? count : -1});
+  active_.push_back({fault, count > 0 ? count : -1, after > 0 ? after : 0});
 }
 
 void FaultPlan::Clear() {
@@ -97,6 +97,10 @@ void FaultPlan::Clear() {
 RequestFaults FaultPlan::TakeForRequest() {
   RequestFaults faults;
   for (ActiveFault& active : active_) {
+    if (active.waiting > 0) {
+      --active.waiting;
+      continue;
+    }
     const uint32_t value = active.fault.value;
     switch (active.fault.kind) {
       case FaultKind::kNoAnswer:

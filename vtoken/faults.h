@@ -54,8 +54,9 @@ struct RequestFaults {
 class FaultPlan {
  public:
   // count <= 0 keeps the fault until Clear. A fault replaces an earlier one
-  // of the same kind; faults of different kinds combine.
-  void Inject(const Fault& fault, int count);
+  // of the same kind; faults of different kinds combine. The first `after`
+  // requests pass untouched before the fault starts to count.
+  void Inject(const Fault& fault, int count, int after = 0);
   void Clear();
   // The faults for the next request; counts down each fault taken.
   RequestFaults TakeForRequest();
@@ -65,6 +66,7 @@ class FaultPlan {
   struct ActiveFault {
     Fault fault;
     int remaining;  // < 0: until cleared
+    int waiting;    // requests still to pass before the fault applies
   };
   std::vector<ActiveFault> active_;
 };

@@ -132,12 +132,14 @@ bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* opt
       TokenSpec spec;
       if (!ParseTokenArgument(value, &spec, error)) return false;
       options->tokens.push_back(spec);
+      options->settingsGiven.emplace_back();
     } else if (IsTokenSetting(name)) {
       if (options->tokens.empty()) {
         *error = name + " must follow the --token it applies to";
         return false;
       }
       if (!ParseTokenSetting(name, value, &options->tokens.back(), error)) return false;
+      options->settingsGiven.back().push_back(name);
     } else if (name == "--control") {
       if (!ParsePort(value, &options->controlPort)) {
         *error = "bad control port \"" + value + "\" (0..65535)";
@@ -152,7 +154,10 @@ bool ParseVtokenOptions(const std::vector<std::string>& args, VtokenOptions* opt
       (name == "--state" ? options->stateFile : options->readyFile) = value;
     }
   }
-  if (options->tokens.empty()) options->tokens.push_back(TokenSpec());
+  if (options->tokens.empty()) {
+    options->tokens.push_back(TokenSpec());
+    options->settingsGiven.emplace_back();
+  }
 
   std::set<uint16_t> ports;
   if (options->control && options->controlPort != 0) ports.insert(options->controlPort);
@@ -181,7 +186,8 @@ std::string VtokenUsage() {
          "  --help                     show this text\n"
          "\n"
          "Token options apply to the preceding --token (starting values when the\n"
-         "state file has no entry for the token):\n"
+         "state file has no entry for the token; otherwise they are ignored, with a\n"
+         "warning):\n"
          "  --uid HEX64                the 32-byte UID value (64 hex digits)\n"
          "  --password TEXT            the password (at most 64 bytes; default 12345678)\n"
          "  --version-text TEXT        the version text (at most 8 bytes; default \"QVT 0001\")\n"

@@ -11,6 +11,8 @@ namespace quill {
 
 struct VtokenOptions {
   std::vector<TokenSpec> tokens;  // never empty after a successful parse
+  // For each token, the token options given on the command line ("--password", ...).
+  std::vector<std::vector<std::string>> settingsGiven;
   bool control = false;
   uint16_t controlPort = 0;
   std::string readyFile;

@@ -36,6 +36,19 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
   return true;
 }
 
+// A token whose entry in the state file wins over the options given for it:
+// says so, so that a --password that changes nothing does not go unnoticed.
+void WarnOfIgnoredSettings(int id, const std::vector<std::string>& given,
+                           const std::string& stateFile) {
+  if (given.empty()) return;
+  std::string names;
+  for (const std::string& name : given) names += (names.empty() ? "" : ", ") + name;
+  std::fprintf(stderr,
+               "quill-vtoken: warning: token %d: %s ignored: the state file %s already holds "
+               "this token's state (its password included); remove the file to start afresh\n",
+               id, names.c_str(), stateFile.c_str());
+}
+
 }  // namespace
 
 int RunVirtualTokenProgram(const std::vector<std::string>& args) {
@@ -67,11 +80,15 @@ int RunVirtualTokenProgram(const std::vector<std::string>& args) {
     std::fprintf(stderr, "quill-vtoken: %s\n", server.LastError().c_str());
     return 2;
   }
-  for (const TokenSpec& spec : options.tokens) {
-    if (server.AddToken(spec) < 0) {
+  for (size_t i = 0; i < options.tokens.size(); ++i) {
+    // Asked before adding: a token without an entry gets one at once.
+    const bool fromStateFile = server.HasStateEntry(server.TokenCount());
+    const int id = server.AddToken(options.tokens[i]);
+    if (id < 0) {
       std::fprintf(stderr, "quill-vtoken: %s\n", server.LastError().c_str());
       return 2;
     }
+    if (fromStateFile) WarnOfIgnoredSettings(id, options.settingsGiven[i], options.stateFile);
   }
   if (!server.Start()) {
     std::fprintf(stderr, "quill-vtoken: %s\n", server.LastError().c_str());

@@ -182,8 +182,8 @@ bool VirtualTokenServer::Plugged(int id) const {
   return endpoint != nullptr && endpoint->Plugged();
 }
 
-void VirtualTokenServer::InjectFault(int id, const Fault& fault, int count) {
-  if (TokenEndpoint* endpoint = Find(id)) endpoint->Token().InjectFault(fault, count);
+void VirtualTokenServer::InjectFault(int id, const Fault& fault, int count, int after) {
+  if (TokenEndpoint* endpoint = Find(id)) endpoint->Token().InjectFault(fault, count, after);
 }
 
 void VirtualTokenServer::ClearFaults(int id) {
@@ -198,6 +198,10 @@ TokenStats VirtualTokenServer::Stats(int id) const {
 SessionState VirtualTokenServer::Session(int id) const {
   const TokenEndpoint* endpoint = Find(id);
   return endpoint != nullptr ? endpoint->Token().Session() : SessionState{};
+}
+
+bool VirtualTokenServer::HasStateEntry(int id) const {
+  return store_.IsOpen() && store_.Entry(id).has_value();
 }
 
 StoredTokenState VirtualTokenServer::Stored(int id) const {

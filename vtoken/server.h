@@ -54,7 +54,8 @@ class VirtualTokenServer {
   // empty and is created), gives every token added before or after its
   // entry, and saves after each command that changes stored state. False,
   // with LastError naming the file and line, for a file that cannot be read
-  // or parsed, or whose checksum does not match; nothing changes then.
+  // or parsed, or whose checksum does not match, or that another server (in
+  // this process or another) is using; nothing changes then.
   bool UseStateFile(const std::string& path);
   // Reads the state file again; each token with an entry takes it and starts
   // a fresh session. False (nothing changes) as for UseStateFile.
@@ -74,12 +75,16 @@ class VirtualTokenServer {
   bool Plug(int id);
   bool Plugged(int id) const;
 
-  // count <= 0: until ClearFaults.
-  void InjectFault(int id, const Fault& fault, int count);
+  // count <= 0: until ClearFaults. The first `after` requests pass untouched
+  // (for a fault in the middle of a multi-request operation).
+  void InjectFault(int id, const Fault& fault, int count, int after = 0);
   void ClearFaults(int id);
   TokenStats Stats(int id) const;
   SessionState Session(int id) const;
   StoredTokenState Stored(int id) const;
+  // Whether the state file holds an entry for the token id (which then wins
+  // over the settings of the TokenSpec given to AddToken).
+  bool HasStateEntry(int id) const;
 
   std::string LastError() const;
   // Receives a line for every state that could not be saved (default: none).

@@ -1,12 +1,57 @@
 #include "state_store.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "durable_file.h"
 
 namespace quill {
+namespace {
+
+// An exclusive lock on path + ".lock" (created when missing); -1 with a
+// message when another user holds it or the file cannot be opened.
+int LockStateFile(const std::string& path, std::string* error) {
+  const std::string lockPath = path + ".lock";
+  const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    *error =
+        "state file " + path + ": cannot open its lock " + lockPath + ": " + std::strerror(errno);
+    return -1;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int reason = errno;
+    close(fd);
+    *error =
+        reason == EWOULDBLOCK
+            ? "state file " + path + " is in use by another virtual token program (it holds " +
+                  lockPath + "); stop that one or give another --state file"
+            : "state file " + path + ": cannot lock " + lockPath + ": " + std::strerror(reason);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+StateStore::~StateStore() {
+  if (lockFd_ >= 0) close(lockFd_);
+}
 
 bool StateStore::Open(const std::string& path, std::string* error) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!Load(path, error)) return false;
+  const bool sameFile = lockFd_ >= 0 && path == path_;
+  const int lockFd = sameFile ? lockFd_ : LockStateFile(path, error);
+  if (lockFd < 0) return false;
+  if (!Load(path, error)) {
+    if (!sameFile) close(lockFd);
+    return false;
+  }
+  if (!sameFile && lockFd_ >= 0) close(lockFd_);
+  lockFd_ = lockFd;
   path_ = path;
   return true;
 }

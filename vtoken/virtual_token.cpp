@@ -95,9 +95,9 @@ void VirtualToken::Load(const StoredTokenState& stored) {
   firmware_.Restore(stored, SessionState());
 }
 
-void VirtualToken::InjectFault(const Fault& fault, int count) {
+void VirtualToken::InjectFault(const Fault& fault, int count, int after) {
   std::lock_guard<std::mutex> lock(mutex_);
-  faults_.Inject(fault, count);
+  faults_.Inject(fault, count, after);
 }
 
 void VirtualToken::ClearFaults() {

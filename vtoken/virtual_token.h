@@ -59,7 +59,7 @@ class VirtualToken {
   // Replaces the stored state and clears the session, as a fresh plug would.
   void Load(const StoredTokenState& stored);
 
-  void InjectFault(const Fault& fault, int count);
+  void InjectFault(const Fault& fault, int count, int after = 0);
   void ClearFaults();
 
   void CountConnection();

@@ -1,5 +1,5 @@
 // CQuillActiveXCtrl: the scriptable control object. IQuillActiveXCtrl carries
-// the 55 members (quill_control_members.cpp), dispatched through the
+// the control's members (quill_control_members.cpp), dispatched through the
 // module's type library (quill_control_object.cpp); the OLE interfaces that
 // let a container host it live in hosting/. The object may be aggregated.
 // It holds no token state: that is the process-wide control session.
@@ -52,66 +52,9 @@ class CQuillActiveXCtrl final : public IQuillActiveXCtrl,
                                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                    UINT* argumentError) override;
 
-  // IQuillActiveXCtrl, in table order.
-  HRESULT STDMETHODCALLTYPE QuillCheckExist(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillGetLastError(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillOpen(BSTR userPwd, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillGetUID(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSHA1WithSeed(BSTR input, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillChangePassword(BSTR oldPassword, BSTR newPassword,
-                                                LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillGenResetPwdRequest(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillResetPassword(BSTR serverResponse, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillReadUserStorage(LONG length, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillWriteUserStorage(BSTR buffer, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillDataEncrypt(BSTR buffer, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillDataDecrypt(BSTR buffer, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillGetMachineCode(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillClose(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSecureReadStorage(LONG length, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSecureReadStorageEx(LONG start, LONG length,
-                                                     BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSecureWriteStorage(BSTR buffer, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSecureWriteStorageEx(LONG start, BSTR buffer,
-                                                      LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillRemoteChangeRequest(BSTR random, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillRemoteChange(BSTR response, BSTR random, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSHA1WithSeedEx(BSTR input, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSecureExportSeed(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSetKeyInfo(BSTR name, BSTR description, BSTR url, BSTR other,
-                                            LONG set, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE get_Name(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE put_Name(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Description(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE put_Description(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Url(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE put_Url(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Other(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE put_Other(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE get_Model(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE put_Model(LONG value) override;
-  HRESULT STDMETHODCALLTYPE get_RequestEnabled(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE put_RequestEnabled(LONG value) override;
-  HRESULT STDMETHODCALLTYPE get_Version(BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE put_Version(BSTR value) override;
-  HRESULT STDMETHODCALLTYPE QuillOpenEx(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillOpenFile(BSTR fileName, LONG mode, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillReadFile(LONG file, LONG length, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillWriteFile(LONG file, BSTR buffer, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillFlushFile(LONG file, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillFileSeek(LONG file, LONG offset, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillDeleteFile(BSTR fileName, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillRenameFile(BSTR oldName, BSTR newName, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillGetSize(LONG file, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillCloseFile(LONG file, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillGetAvailableSpaces(LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillWriteMemory(LONG start, BSTR buffer, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillReadMemory(LONG start, LONG length, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillReadUserStorageEx(LONG start, LONG length, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillWriteUserStorageEx(LONG start, BSTR buffer, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillSelectId(BSTR id, LONG* result) override;
-  HRESULT STDMETHODCALLTYPE QuillGetUIDByIndex(LONG index, BSTR* result) override;
-  HRESULT STDMETHODCALLTYPE QuillIsConnected(BSTR id, LONG* result) override;
+  // IQuillActiveXCtrl, in table order: generated from the member
+  // definitions (control/members.def), defined in quill_control_members.cpp.
+#include "quill_control_methods.inc"
 
   // IPersist, IPersistStreamInit, IPersistStorage (hosting/persistence.cpp):
   // the control has no persistent properties, so its state is empty.

@@ -1,9 +1,11 @@
 // The askpass program on Windows: CreateProcessW with standard output piped
-// and only the three handles it needs inherited.
+// and only the three handles it needs inherited, in a job object that ends
+// it with the host, and a bounded wait.
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "askpass.h"
@@ -93,20 +95,47 @@ bool Start(std::wstring commandLine, HANDLE input, HANDLE output, HANDLE error,
     info.StartupInfo.hStdError = error;
     info.lpAttributeList = attributes;
     started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
-                             EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr, &info.StartupInfo,
-                             process) != FALSE;
+                             EXTENDED_STARTUPINFO_PRESENT | CREATE_SUSPENDED, nullptr, nullptr,
+                             &info.StartupInfo, process) != FALSE;
   }
   DeleteProcThreadAttributeList(attributes);
   return started;
 }
 
-void ReadAll(HANDLE pipe, std::string* out) {
+struct PipeReading {
+  HANDLE pipe;
+  std::string text;
+};
+
+// A thread of its own reads the pipe, so that the wait can be bounded.
+DWORD WINAPI ReadAll(void* argument) {
+  auto* reading = static_cast<PipeReading*>(argument);
   char buffer[512];
   DWORD got = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    const size_t room = kMaxAskpassOutput - std::min(out->size(), kMaxAskpassOutput);
-    out->append(buffer, std::min(static_cast<size_t>(got), room));
+  while (ReadFile(reading->pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    const size_t room = kMaxAskpassOutput - std::min(reading->text.size(), kMaxAskpassOutput);
+    reading->text.append(buffer, std::min(static_cast<size_t>(got), room));
   }
+  return 0;
+}
+
+// A job whose processes end when its last handle closes: the host's, at the
+// latest when the host ends.
+HANDLE KillOnCloseJob() {
+  HANDLE job = CreateJobObjectW(nullptr, nullptr);
+  if (!job) return nullptr;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    CloseHandle(job);
+    return nullptr;
+  }
+  return job;
+}
+
+DWORD MillisecondsLeft(ULONGLONG deadline) {
+  const ULONGLONG now = GetTickCount64();
+  return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
 }
 
 }  // namespace
@@ -132,6 +161,7 @@ AskpassStatus EnvironmentAskpass::Ask(const std::string& prompt, std::string* ty
   HANDLE input = InheritableCopy(nullptr, GENERIC_READ);
   HANDLE error = InheritableCopy(GetStdHandle(STD_ERROR_HANDLE), GENERIC_WRITE);
 
+  const ULONGLONG deadline = GetTickCount64() + 1000ULL * AskpassTimeoutSeconds();
   PROCESS_INFORMATION process{};
   const bool started = Start(commandLine, input, writeEnd, error, &process);
   CloseAll({writeEnd, input, error});
@@ -139,12 +169,46 @@ AskpassStatus EnvironmentAskpass::Ask(const std::string& prompt, std::string* ty
     CloseHandle(readEnd);
     return AskpassStatus::kNotStarted;
   }
-  ReadAll(readEnd, typed);
+  // Started suspended, so that it is in the job before it can start others.
+  // Without a job (an older system that refuses nesting) it still runs.
+  HANDLE job = KillOnCloseJob();
+  if (job && !AssignProcessToJobObject(job, process.hProcess)) {
+    CloseHandle(job);
+    job = nullptr;
+  }
+  ResumeThread(process.hThread);
+
+  PipeReading reading{readEnd, std::string()};
+  HANDLE reader = CreateThread(nullptr, 0, ReadAll, &reading, 0, nullptr);
+  if (!reader) ReadAll(&reading);  // unbounded, as before, when no thread can be had
+  const bool timedOut =
+      (reader && WaitForSingleObject(reader, MillisecondsLeft(deadline)) == WAIT_TIMEOUT) ||
+      WaitForSingleObject(process.hProcess, MillisecondsLeft(deadline)) == WAIT_TIMEOUT;
+  if (timedOut) {
+    if (job) {
+      TerminateJobObject(job, 1);
+    } else {
+      TerminateProcess(process.hProcess, 1);
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    // The pipe's last writer is gone (or, outside a job, may not be): cancel the read.
+    if (reader && WaitForSingleObject(reader, 1000) == WAIT_TIMEOUT) {
+      CancelSynchronousIo(reader);
+    }
+  }
+  if (reader) {
+    WaitForSingleObject(reader, INFINITE);
+    CloseHandle(reader);
+  }
   CloseHandle(readEnd);
-  WaitForSingleObject(process.hProcess, INFINITE);
+  *typed = std::move(reading.text);
   DWORD exitCode = 1;
   GetExitCodeProcess(process.hProcess, &exitCode);
-  CloseAll({process.hProcess, process.hThread});
+  CloseAll({process.hProcess, process.hThread, job});
+  if (timedOut) {
+    typed->clear();
+    return AskpassStatus::kTimedOut;
+  }
   if (exitCode != 0) {
     typed->clear();
     return AskpassStatus::kCancelled;

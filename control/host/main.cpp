@@ -40,7 +40,9 @@ int Serve() {
   // The control on this machine's ports, with the askpass program as its
   // login dialog.
   EnvironmentAskpass askpass;
-  AskpassLoginDialog dialog(askpass, HostUiLanguage());
+  AskpassLoginDialog dialog(askpass, HostUiLanguage(), [](const std::string& line) {
+    std::fprintf(stderr, "quill-host: %s\n", line.c_str());
+  });
   ControlPlatform platform = NativeControlPlatform();
   platform.dialog = &dialog;
   ResetControl(platform);

@@ -1,83 +1,19 @@
-// The member table: the interface's members in order with their DISPIDs and
-// types, lookup by name, and invocation with checked arguments.
+// The member table: generated from the member definitions, consistent in
+// itself, lookup by name, and invocation with checked arguments.
 #include "member_table.h"
 
+#include <cctype>
 #include <cstring>
+#include <fstream>
 #include <set>
+#include <sstream>
+#include <string>
 #include <utility>
 
 #include "control_fixture.h"
 
 namespace quill {
 namespace {
-
-// One row as the interface declares it: name, DISPID, kind (m, g, p),
-// parameter types (L long, T text) and result type.
-struct ExpectedRow {
-  const char* name;
-  int32_t dispid;
-  char kind;
-  const char* parameters;
-  char result;
-};
-
-constexpr ExpectedRow kInterface[] = {
-    {"QuillCheckExist", 1, 'm', "", 'L'},
-    {"QuillGetLastError", 2, 'm', "", 'L'},
-    {"QuillOpen", 3, 'm', "T", 'L'},
-    {"QuillGetUID", 4, 'm', "", 'T'},
-    {"QuillSHA1WithSeed", 5, 'm', "T", 'T'},
-    {"QuillChangePassword", 6, 'm', "TT", 'L'},
-    {"QuillGenResetPwdRequest", 7, 'm', "", 'T'},
-    {"QuillResetPassword", 8, 'm', "T", 'L'},
-    {"QuillReadUserStorage", 9, 'm', "L", 'T'},
-    {"QuillWriteUserStorage", 10, 'm', "T", 'L'},
-    {"QuillDataEncrypt", 11, 'm', "T", 'T'},
-    {"QuillDataDecrypt", 12, 'm', "T", 'T'},
-    {"QuillGetMachineCode", 13, 'm', "", 'T'},
-    {"QuillClose", 14, 'm', "", 'L'},
-    {"QuillSecureReadStorage", 15, 'm', "L", 'T'},
-    {"QuillSecureReadStorageEx", 16, 'm', "LL", 'T'},
-    {"QuillSecureWriteStorage", 17, 'm', "T", 'L'},
-    {"QuillSecureWriteStorageEx", 18, 'm', "LT", 'L'},
-    {"QuillRemoteChangeRequest", 19, 'm', "T", 'T'},
-    {"QuillRemoteChange", 20, 'm', "TT", 'L'},
-    {"QuillSHA1WithSeedEx", 21, 'm', "T", 'T'},
-    {"QuillSecureExportSeed", 22, 'm', "", 'T'},
-    {"QuillSetKeyInfo", 23, 'm', "TTTTL", 'L'},
-    {"Name", 24, 'g', "", 'T'},
-    {"Name", 24, 'p', "T", '-'},
-    {"Description", 25, 'g', "", 'T'},
-    {"Description", 25, 'p', "T", '-'},
-    {"Url", 26, 'g', "", 'T'},
-    {"Url", 26, 'p', "T", '-'},
-    {"Other", 27, 'g', "", 'T'},
-    {"Other", 27, 'p', "T", '-'},
-    {"Model", 28, 'g', "", 'L'},
-    {"Model", 28, 'p', "L", '-'},
-    {"RequestEnabled", 29, 'g', "", 'L'},
-    {"RequestEnabled", 29, 'p', "L", '-'},
-    {"Version", 48, 'g', "", 'T'},
-    {"Version", 48, 'p', "T", '-'},
-    {"QuillOpenEx", 30, 'm', "", 'L'},
-    {"QuillOpenFile", 31, 'm', "TL", 'L'},
-    {"QuillReadFile", 32, 'm', "LL", 'T'},
-    {"QuillWriteFile", 33, 'm', "LT", 'L'},
-    {"QuillFlushFile", 34, 'm', "L", 'L'},
-    {"QuillFileSeek", 35, 'm', "LL", 'L'},
-    {"QuillDeleteFile", 36, 'm', "T", 'L'},
-    {"QuillRenameFile", 37, 'm', "TT", 'L'},
-    {"QuillGetSize", 38, 'm', "L", 'L'},
-    {"QuillCloseFile", 39, 'm', "L", 'L'},
-    {"QuillGetAvailableSpaces", 40, 'm', "", 'L'},
-    {"QuillWriteMemory", 41, 'm', "LT", 'L'},
-    {"QuillReadMemory", 42, 'm', "LL", 'T'},
-    {"QuillReadUserStorageEx", 43, 'm', "LL", 'T'},
-    {"QuillWriteUserStorageEx", 44, 'm', "LT", 'L'},
-    {"QuillSelectId", 45, 'm', "T", 'L'},
-    {"QuillGetUIDByIndex", 46, 'm', "L", 'T'},
-    {"QuillIsConnected", 47, 'm', "T", 'L'},
-};
 
 char KindLetter(MemberKind kind) {
   switch (kind) {
@@ -91,8 +27,50 @@ char KindLetter(MemberKind kind) {
   return '?';
 }
 
-char TypeLetter(ScriptType type) {
-  return type == ScriptType::kLong ? 'L' : 'T';
+const char* TypeWord(ScriptType type) {
+  return type == ScriptType::kLong ? "long" : "text";
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A row of the member table spelled as the definition file spells its
+// members, after a property is split into its get and its put.
+std::string Describe(const MemberInfo& member) {
+  std::ostringstream out;
+  out << KindLetter(member.kind) << ' ' << member.dispid << ' ' << member.name;
+  if (member.kind != MemberKind::kPropertyPut) out << ' ' << TypeWord(member.result);
+  for (size_t i = 0; i < member.parameters.size(); ++i) {
+    out << ' ' << (i < member.parameterNames.size() ? member.parameterNames[i] : "?") << ':'
+        << TypeWord(member.parameters[i]);
+    if (member.undirectedParameters & (1u << i)) out << ":undirected";
+  }
+  return out.str();
+}
+
+// The definition file read on its own, each member described as Describe
+// does: the table generated at build time must say the same.
+std::vector<std::string> DefinedMembers() {
+  std::ifstream file(QUILL_MEMBER_DEFINITION_FILE);
+  std::vector<std::string> rows;
+  std::string line;
+  while (std::getline(file, line)) {
+    line = line.substr(0, line.find('#'));
+    std::istringstream fields(line);
+    std::string kind, dispid, name, type;
+    if (!(fields >> kind >> dispid >> name >> type)) continue;
+    if (kind == "property") {
+      rows.push_back("g " + dispid + " " + name + " " + type);
+      rows.push_back("p " + dispid + " " + name + " :" + type);
+      continue;
+    }
+    std::string row = "m " + dispid + " " + name + " " + type;
+    for (std::string parameter; fields >> parameter;) row += " " + parameter;
+    rows.push_back(row);
+  }
+  return rows;
 }
 
 // A well-typed argument list of zeros and null texts.
@@ -108,48 +86,71 @@ ScriptArgs DefaultArgs(const MemberInfo& member) {
   return args;
 }
 
-TEST(MemberTableTest, RowsFollowTheInterfaceOrder) {
+TEST(MemberTableTest, HoldsEveryDefinedMemberInItsOrder) {
+  const std::vector<std::string> defined = DefinedMembers();
   const std::vector<MemberInfo>& table = MemberTable();
-  ASSERT_EQ(table.size(), std::size(kInterface));
+  ASSERT_FALSE(defined.empty()) << "cannot read " << QUILL_MEMBER_DEFINITION_FILE;
+  ASSERT_EQ(table.size(), defined.size());
   for (size_t i = 0; i < table.size(); ++i) {
-    SCOPED_TRACE(kInterface[i].name);
-    EXPECT_STREQ(table[i].name, kInterface[i].name);
-    EXPECT_EQ(table[i].dispid, kInterface[i].dispid);
-    EXPECT_EQ(KindLetter(table[i].kind), kInterface[i].kind);
-    std::string parameters;
-    for (ScriptType type : table[i].parameters) parameters += TypeLetter(type);
-    EXPECT_EQ(parameters, kInterface[i].parameters);
-    if (kInterface[i].result != '-') {
-      EXPECT_EQ(TypeLetter(table[i].result), kInterface[i].result);
-    }
-    EXPECT_NE(table[i].run, nullptr);
+    EXPECT_EQ(Describe(table[i]), defined[i]) << "row " << i;
+    EXPECT_NE(table[i].run, nullptr) << defined[i];
   }
 }
 
-TEST(MemberTableTest, NamesAreUniquePerKindAndPropertiesShareTheirDispid) {
+TEST(MemberTableTest, NamesAreUniqueAndPropertiesPairTheirAccessors) {
   std::set<std::pair<std::string, char>> seen;
   std::set<int32_t> methodDispids;
-  for (const MemberInfo& member : MemberTable()) {
-    EXPECT_TRUE(seen.insert({member.name, KindLetter(member.kind)}).second) << member.name;
-    if (member.kind == MemberKind::kMethod) {
-      EXPECT_TRUE(methodDispids.insert(member.dispid).second) << member.name;
+  std::set<int32_t> propertyDispids;
+  const std::vector<MemberInfo>& table = MemberTable();
+  for (size_t i = 0; i < table.size(); ++i) {
+    const MemberInfo& member = table[i];
+    SCOPED_TRACE(member.name);
+    // Scripts find names without regard to letter case.
+    EXPECT_TRUE(seen.insert({Lower(member.name), KindLetter(member.kind)}).second);
+    EXPECT_GT(member.dispid, 0);
+    ASSERT_EQ(member.parameterNames.size(), member.parameters.size());
+    EXPECT_EQ(member.undirectedParameters >> member.parameters.size(), 0u);
+    switch (member.kind) {
+      case MemberKind::kMethod:
+        EXPECT_TRUE(methodDispids.insert(member.dispid).second);
+        for (const char* name : member.parameterNames) EXPECT_STRNE(name, "");
+        break;
+      case MemberKind::kPropertyGet:
+        EXPECT_TRUE(propertyDispids.insert(member.dispid).second);
+        EXPECT_TRUE(member.parameters.empty());
+        break;
+      case MemberKind::kPropertyPut: {
+        // Right after its get, with its DISPID, taking what the get gives.
+        ASSERT_GT(i, 0u);
+        const MemberInfo& get = table[i - 1];
+        EXPECT_EQ(get.kind, MemberKind::kPropertyGet);
+        EXPECT_STREQ(get.name, member.name);
+        EXPECT_EQ(get.dispid, member.dispid);
+        ASSERT_EQ(member.parameters.size(), 1u);
+        EXPECT_EQ(member.parameters[0], get.result);
+        EXPECT_STREQ(member.parameterNames[0], "");
+        break;
+      }
     }
-    if (member.kind == MemberKind::kPropertyPut) {
-      const MemberInfo* get = FindMember(member.name, MemberKind::kPropertyGet);
-      ASSERT_NE(get, nullptr) << member.name;
-      EXPECT_EQ(get->dispid, member.dispid);
-      EXPECT_LT(get, &member);  // the get comes first
-      ASSERT_EQ(member.parameters.size(), 1u);
-      EXPECT_EQ(member.parameters[0], get->result);
+  }
+  for (const MemberInfo& member : table) {
+    if (member.kind == MemberKind::kMethod) {
+      EXPECT_EQ(propertyDispids.count(member.dispid), 0u) << member.name;
+      EXPECT_EQ(seen.count({Lower(member.name), 'g'}), 0u) << member.name;
     }
   }
 }
 
 TEST(MemberTableTest, LookupIgnoresLetterCaseOnly) {
   const std::vector<MemberInfo>& table = MemberTable();
+  const MemberInfo* connected = FindMember("QuillIsConnected", MemberKind::kMethod);
+  ASSERT_NE(connected, nullptr);
+  EXPECT_EQ(FindMember("QUILLISCONNECTED", MemberKind::kMethod), connected);
   EXPECT_EQ(FindMember("quillcheckexist", MemberKind::kMethod), &table[0]);
-  EXPECT_EQ(FindMember("QUILLISCONNECTED", MemberKind::kMethod), &table[54]);
-  EXPECT_EQ(FindMember("version", MemberKind::kPropertyPut), &table[36]);
+  const MemberInfo* putVersion = FindMember("version", MemberKind::kPropertyPut);
+  ASSERT_NE(putVersion, nullptr);
+  EXPECT_STREQ(putVersion->name, "Version");
+  EXPECT_EQ(putVersion->kind, MemberKind::kPropertyPut);
   EXPECT_EQ(FindMember("Name", MemberKind::kMethod), nullptr);
   EXPECT_EQ(FindMember("QuillOpen", MemberKind::kPropertyGet), nullptr);
   EXPECT_EQ(FindMember("QuillCheckExis", MemberKind::kMethod), nullptr);
@@ -159,7 +160,8 @@ TEST(MemberTableTest, LookupIgnoresLetterCaseOnly) {
   // By name alone: the get of a property, the member of a method.
   ASSERT_NE(FindMemberByName("MODEL"), nullptr);
   EXPECT_EQ(FindMemberByName("MODEL")->kind, MemberKind::kPropertyGet);
-  EXPECT_EQ(FindMemberByName("quillopenex"), &table[37]);
+  EXPECT_EQ(FindMemberByName("quillopenex"), FindMember("QuillOpenEx", MemberKind::kMethod));
+  EXPECT_NE(FindMemberByName("quillopenex"), nullptr);
   EXPECT_EQ(FindMemberByName("QuillOpenExtra"), nullptr);
   EXPECT_EQ(FindMemberByName(nullptr), nullptr);
 }

@@ -127,6 +127,26 @@ TEST_F(SeedRemoteTest, MachineCodeIsTheDigestOfTheEthernetAddresses) {
   EXPECT_EQ(Utf8(QuillGetMachineCode()), AdaptersMachineCode());
 }
 
+TEST_F(SeedRemoteTest, NoMemoryForTheAdapterListIsNoMachineCode) {
+  // Memory for the list that cannot be had fails every member that needs the
+  // machine code, instead of passing off the code of no adapters as this
+  // machine's.
+  const int id = AddToken();
+  Connect();
+  UseAdapters();
+  ASSERT_EQ(QuillOpen(Text("12345678")), 0);
+  ports.adapters.outOfMemory = true;
+  EXPECT_EQ(QuillGetMachineCode(), ScriptText::Null());
+  EXPECT_EQ(Codes(), (std::vector<int>{CTL_NO_MACHINE_CODE}));
+  EXPECT_EQ(QuillSHA1WithSeedEx(Text("abc")), ScriptText::Null());
+  EXPECT_EQ(Codes(), (std::vector<int>{CTL_NO_MACHINE_CODE}));
+  EXPECT_EQ(QuillRemoteChangeRequest(Text(std::string(32, 'r'))), ScriptText::Null());
+  EXPECT_EQ(Codes(), (std::vector<int>{CTL_NO_MACHINE_CODE}));
+  EXPECT_EQ(CommandCount(server, id, kInsSha1), 0u);
+  ports.adapters.outOfMemory = false;
+  EXPECT_EQ(Utf8(QuillGetMachineCode()), AdaptersMachineCode());
+}
+
 TEST_F(SeedRemoteTest, MachineCodeNeedsAToken) {
   Connect();
   EXPECT_EQ(QuillGetMachineCode(), ScriptText::Null());

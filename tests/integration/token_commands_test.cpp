@@ -421,6 +421,22 @@ class RemoteServer {
   uint8_t iv_[8];
 };
 
+TEST_P(TokenCommandsTest, RemoteChangeRequestNeedsRoomForTheTerminator) {
+  // The request is 160 characters and its terminator: a capacity of 160 is
+  // refused and not one byte is written past it.
+  const Bytes random = RandomBytes(32, 6);
+  uint8_t clientText[64] = {};
+  char request[kRemoteRequestTextLength + 8];
+  std::memset(request, '#', sizeof(request));
+  EXPECT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, request, 160), 7);
+  EXPECT_EQ(StoredCodes(), (CodeList{1}));
+  EXPECT_EQ(request[kRemoteRequestTextLength], '#');
+  EXPECT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, nullptr, 512), 7);
+  ASSERT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, request, 161), 0);
+  EXPECT_EQ(request[kRemoteRequestTextLength], '\0');
+  EXPECT_EQ(request[kRemoteRequestTextLength + 1], '#');
+}
+
 TEST_P(TokenCommandsTest, RemoteChangeRoundTripWithTheTestAsServer) {
   const Bytes random = RandomBytes(32, 5);
   uint8_t clientText[64] = {};
@@ -428,7 +444,7 @@ TEST_P(TokenCommandsTest, RemoteChangeRoundTripWithTheTestAsServer) {
   char request[kRemoteRequestTextLength + 1];
   EXPECT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, request, 159), 7);
   EXPECT_EQ(StoredCodes(), (CodeList{1}));
-  ASSERT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, request, 160), 0);
+  ASSERT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, request, 161), 0);
   EXPECT_EQ(strlen(request), 160u);
 
   const std::string uid = Uid(handle);
@@ -460,7 +476,7 @@ TEST_P(TokenCommandsTest, RemoteChangeRoundTripWithTheTestAsServer) {
     EXPECT_NE(command.ins, 0x45) << "nothing is applied from a refused response";
   }
 
-  ASSERT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, request, 160), 0);
+  ASSERT_EQ(TokenRemoteChangeRequest(handle, random.data(), clientText, request, 161), 0);
   const std::string response = remote.Response(448, uid, "12345678", "remote pw") + "   ";
   ASSERT_EQ(TokenRemoteChange(handle, random.data(), response.c_str()), 0);
   EXPECT_EQ(TokenLogin(handle, "remote pw"), 0);

@@ -4,6 +4,7 @@
 
 #include "commands/command_codes.h"
 #include "commands/command_support.h"
+#include "library_lock.h"
 
 namespace quill {
 namespace {
@@ -33,6 +34,7 @@ int TransformGroups(TokenHandle handle, uint8_t ins, uint8_t selector, uint8_t* 
 
 int TokenEncryptData(TokenHandle handle, uint8_t selector, const uint8_t accessKey[8],
                      const uint8_t* input, size_t length, size_t* capacity, uint8_t* out) {
+  const LibraryLock lock;
   if (capacity == nullptr) return 1;
   const size_t padded = (length / kBlock + 1) * kBlock;
   if (out == nullptr) {
@@ -57,6 +59,7 @@ int TokenEncryptData(TokenHandle handle, uint8_t selector, const uint8_t accessK
 
 int TokenDecryptData(TokenHandle handle, uint8_t selector, const uint8_t accessKey[8],
                      const uint8_t* input, size_t length, size_t* capacity, uint8_t* out) {
+  const LibraryLock lock;
   if (capacity == nullptr || input == nullptr || out == nullptr || length < kBlock ||
       length % kBlock != 0 || *capacity < length - kBlock) {
     return Failed(kErrArgumentRange, 1);

@@ -3,6 +3,7 @@
 
 #include "commands/command_codes.h"
 #include "commands/command_support.h"
+#include "library_lock.h"
 
 namespace quill {
 namespace {
@@ -32,6 +33,7 @@ static_assert(kModelOffset + kModelSize == kKeyInfoSize, "key information layout
 int TokenGetKeyInfo(TokenHandle handle, char name[kNameSize + 1],
                     char description[kDescriptionSize + 1], char url[kUrlSize + 1],
                     char other[kOtherSize + 1], uint8_t model[kModelSize]) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, false)) return 1;
   uint8_t record[kKeyInfoSize];
   if (ReadCommand(handle, kInsReadKeyInfo, 0, 0, nullptr, 0, record, kKeyInfoSize) != 0) {
@@ -47,6 +49,7 @@ int TokenGetKeyInfo(TokenHandle handle, char name[kNameSize + 1],
 
 int TokenSetKeyInfo(TokenHandle handle, const char* name, const char* description, const char* url,
                     const char* other, const uint8_t model[kModelSize]) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, false)) return 1;
   uint8_t record[kKeyInfoSize] = {};
   WriteField(name, kNameSize, record);
@@ -62,6 +65,7 @@ int TokenSetKeyInfo(TokenHandle handle, const char* name, const char* descriptio
 
 int TokenGetVersionInfo(TokenHandle handle, char identity[9], uint8_t version[8], int values[5],
                         int* value16) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, false)) return 1;
   uint8_t record[18];
   if (ReadCommand(handle, kInsIdentity, 0, 0, nullptr, 0, record, sizeof(record)) != 0) {
@@ -81,6 +85,7 @@ int TokenGetVersionInfo(TokenHandle handle, char identity[9], uint8_t version[8]
 }
 
 int TokenGetRequestEnabled(TokenHandle handle, int* enabled) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, true)) return 1;
   uint8_t flag = 0;
   if (ReadCommand(handle, kInsRequestEnabled, 0, 0, nullptr, 0, &flag, 1) != 0) return 2;
@@ -89,6 +94,7 @@ int TokenGetRequestEnabled(TokenHandle handle, int* enabled) {
 }
 
 int TokenGetUsageTag(TokenHandle handle, char tag[33]) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, true)) return 1;
   uint8_t answer[32];
   if (ReadCommand(handle, kInsUsageTag, 0, 0, nullptr, 0, answer, sizeof(answer)) != 0) {

@@ -11,6 +11,7 @@
 #include "crypto/crc16b.h"
 #include "crypto/des.h"
 #include "crypto/md5.h"
+#include "library_lock.h"
 #include "library_state.h"
 
 namespace quill {
@@ -57,6 +58,7 @@ void DigestOfText(const uint8_t* record, size_t offset, uint8_t digest[kPassword
 
 int TokenRemoteChangeRequest(TokenHandle handle, const uint8_t clientRandom[32],
                              const uint8_t clientText[64], char* out, size_t capacity) {
+  const LibraryLock lock;
   char uid[kUidTextSize];
   if (TokenGetUID(handle, uid) != 0) return 1;
   if (clientRandom == nullptr || clientText == nullptr) return Failed(kErrArgumentRange, 7);
@@ -80,12 +82,14 @@ int TokenRemoteChangeRequest(TokenHandle handle, const uint8_t clientRandom[32],
   TripleDesCbcEncrypt(key, iv, record, sizeof(record));
   const std::string text = Base64Encode(record, sizeof(record));
   if (text.size() != kRemoteRequestTextLength) return Failed(kErrRemoteRequestEncode, 6);
-  if (out == nullptr || capacity < text.size()) return Failed(kErrArgumentRange, 7);
+  // The text goes out with its terminator: capacity counts both.
+  if (out == nullptr || capacity <= text.size()) return Failed(kErrArgumentRange, 7);
   std::memcpy(out, text.c_str(), text.size() + 1);
   return Succeeded();
 }
 
 int TokenRemoteChange(TokenHandle handle, const uint8_t clientRandom[32], const char* response) {
+  const LibraryLock lock;
   char uid[kUidTextSize];
   if (TokenGetUID(handle, uid) != 0) return 1;
   if (clientRandom == nullptr || response == nullptr) {

@@ -2,16 +2,19 @@
 #include "commands/command_codes.h"
 #include "commands/command_support.h"
 #include "frame.h"
+#include "library_lock.h"
 #include "library_state.h"
 
 namespace quill {
 
 const uint8_t* TokenAccessKey() {
+  const LibraryLock lock;
   return Library().config->accessKey.data();
 }
 
 int TokenSha1WithSeed(TokenHandle handle, uint8_t selector, const uint8_t* data, size_t length,
                       uint8_t digest[20]) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, true)) return 1;
   if (length > kMaxCommandData || (length > 0 && data == nullptr) || digest == nullptr) {
     return Failed(kErrArgumentRange, 2);
@@ -23,6 +26,7 @@ int TokenSha1WithSeed(TokenHandle handle, uint8_t selector, const uint8_t* data,
 }
 
 int TokenExportSeed(TokenHandle handle, int /*unused*/, uint8_t seed[32]) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, true)) return 1;
   if (SendCommand(handle, kInsPresentAccessKey, 0, 0, TokenAccessKey(), 8) != 0) {
     return Failed(kErrAccessKeyRejected, 1);

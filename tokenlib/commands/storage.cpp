@@ -1,6 +1,9 @@
 // The user storage and the key-protected secure storage, in chunks of 224 bytes.
+#include "commands/storage.h"
+
 #include "commands/command_codes.h"
 #include "commands/command_support.h"
+#include "library_lock.h"
 
 namespace quill {
 namespace {
@@ -29,7 +32,10 @@ int UserChunk(TokenHandle handle, bool write, int offset, uint8_t* buffer, int l
                      buffer, size);
 }
 
-int UserTransfer(TokenHandle handle, bool write, int offset, int length, uint8_t* buffer) {
+// moved, when not null, counts the bytes of the chunks that succeeded.
+int UserTransfer(TokenHandle handle, bool write, int offset, int length, uint8_t* buffer,
+                 int* moved = nullptr) {
+  if (moved != nullptr) *moved = 0;
   if (!CheckPresent(handle, true)) return 1;
   if (!InRange(offset, length, kUserStorageSize) || (length > 0 && buffer == nullptr)) {
     return Failed(kErrArgumentRange, 1);
@@ -40,6 +46,7 @@ int UserTransfer(TokenHandle handle, bool write, int offset, int length, uint8_t
     if (UserChunk(handle, write, offset + done, buffer + done, size) != 0) {
       return Failed(failureCode, 2);
     }
+    if (moved != nullptr) *moved += size;
   }
   return Succeeded();
 }
@@ -64,8 +71,17 @@ int SecureChunk(TokenHandle handle, bool write, int offset, uint8_t* buffer, int
   return result;
 }
 
+// written, when not null, receives the bytes of the chunks written so far.
 int SecureTransfer(TokenHandle handle, const uint8_t accessKey[8], bool write, int offset,
-                   int* length, uint8_t* buffer) {
+                   int* length, uint8_t* buffer, int* written = nullptr) {
+  int total = 0;
+  const struct Progress {
+    const int& total;
+    int* written;
+    ~Progress() {
+      if (written != nullptr) *written = total;
+    }
+  } progress{total, written};
   if (TokenVerifyAccessKey(handle, accessKey) != 0) return 1;
   const int wanted = length != nullptr ? *length : -1;
   if (!InRange(offset, wanted, kSecureStorageSize) || (wanted > 0 && buffer == nullptr)) {
@@ -74,7 +90,6 @@ int SecureTransfer(TokenHandle handle, const uint8_t accessKey[8], bool write, i
   const int failureCode = write ? kErrWriteCommand : kErrReadCommand;
   const int full = wanted / kChunk;
   const int rest = wanted % kChunk;
-  int total = 0;
   if (full > 0) LastBlockMarker(handle, 0);
   for (int k = 0; k < full; ++k) {
     if (rest == 0 && k == full - 1) LastBlockMarker(handle, 1);
@@ -97,14 +112,30 @@ int SecureTransfer(TokenHandle handle, const uint8_t accessKey[8], bool write, i
 }  // namespace
 
 int TokenReadStorage(TokenHandle handle, int offset, int length, uint8_t* out) {
+  const LibraryLock lock;
   return UserTransfer(handle, false, offset, length, out);
 }
 
 int TokenWriteStorage(TokenHandle handle, int offset, int length, const uint8_t* data) {
+  const LibraryLock lock;
   return UserTransfer(handle, true, offset, length, const_cast<uint8_t*>(data));
 }
 
+int TokenWriteStorageCounted(TokenHandle handle, int offset, int length, const uint8_t* data,
+                             int* written) {
+  const LibraryLock lock;
+  return UserTransfer(handle, true, offset, length, const_cast<uint8_t*>(data), written);
+}
+
+int TokenSecureWriteStorageCounted(TokenHandle handle, const uint8_t accessKey[8], int offset,
+                                   int length, const uint8_t* data, int* written) {
+  const LibraryLock lock;
+  return SecureTransfer(handle, accessKey, true, offset, &length, const_cast<uint8_t*>(data),
+                        written);
+}
+
 int TokenVerifyAccessKey(TokenHandle handle, const uint8_t accessKey[8]) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, true)) return 1;
   if (accessKey == nullptr) return Failed(kErrAccessKeyRejected, 2);
   if (SendCommand(handle, kInsPresentAccessKey, 0, 0, accessKey, 8) != 0) {
@@ -115,15 +146,18 @@ int TokenVerifyAccessKey(TokenHandle handle, const uint8_t accessKey[8]) {
 
 int TokenSecureReadStorage(TokenHandle handle, const uint8_t accessKey[8], int offset, int* length,
                            uint8_t* out) {
+  const LibraryLock lock;
   return SecureTransfer(handle, accessKey, false, offset, length, out);
 }
 
 int TokenSecureWriteStorage(TokenHandle handle, const uint8_t accessKey[8], int offset, int length,
                             const uint8_t* data) {
+  const LibraryLock lock;
   return SecureTransfer(handle, accessKey, true, offset, &length, const_cast<uint8_t*>(data));
 }
 
 int TokenReadMemory(TokenHandle handle, int offset, int length, uint8_t* out) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, true)) return 1;
   if (!InRange(offset, length, kMemorySize) || (length > 0 && out == nullptr)) {
     return Failed(kErrArgumentRange, 2);
@@ -136,6 +170,7 @@ int TokenReadMemory(TokenHandle handle, int offset, int length, uint8_t* out) {
 }
 
 int TokenWriteMemory(TokenHandle handle, int offset, int length, const uint8_t* data) {
+  const LibraryLock lock;
   if (!CheckPresent(handle, true)) return 1;
   if (!InRange(offset, length, kMemorySize) || (length > 0 && data == nullptr)) {
     return Failed(kErrArgumentRange, 2);

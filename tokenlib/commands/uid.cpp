@@ -5,6 +5,7 @@
 #include "error_store.h"
 #include "exchange.h"
 #include "hex.h"
+#include "library_lock.h"
 
 namespace quill {
 
@@ -17,6 +18,7 @@ void FormatUid(const uint8_t answer[32], char uid[kUidTextSize]) {
 }
 
 int TokenGetUID(TokenHandle handle, char uid[kUidTextSize]) {
+  const LibraryLock lock;
   if (RequireDeviceState(handle, kStatePresent) != 0) {
     RecordError(kErrNotPresent);
     return 1;

@@ -11,6 +11,10 @@ namespace {
 
 // Each 232 bytes cost one exchange with the token; this keeps a run short.
 constexpr size_t kMaxCipherInput = 64 * 1024;
+// Padding adds 1 to 8 bytes, so decrypt takes what encrypt makes of the
+// largest input.
+constexpr size_t kMaxCipherPadding = 8;
+constexpr size_t kMaxDecryptInput = kMaxCipherInput + kMaxCipherPadding;
 
 const char kEncryptHelp[] =
     "usage: quill encrypt [--selector 0|1] (--text TEXT | --hex HEX | --in FILE) [--out FILE]\n"
@@ -25,8 +29,8 @@ const char kDecryptHelp[] =
     "\n"
     "Decrypts what 'quill encrypt' produced with the same selector (default 0)\n"
     "and removes the padding. The input is a whole number of 8-byte blocks, at\n"
-    "most 65536 bytes. --out FILE writes the raw result to FILE; otherwise it is\n"
-    "printed in hexadecimal.\n";
+    "most 65544 bytes (what encrypt makes of 65536). --out FILE writes the raw\n"
+    "result to FILE; otherwise it is printed in hexadecimal.\n";
 
 const std::vector<OptionSpec> kSpecs = {
     {"--selector", true}, {"--text", true}, {"--hex", true}, {"--in", true}, {"--out", true}};
@@ -43,7 +47,9 @@ int Transform(TokenHandle handle, bool encrypt, uint8_t selector, const std::vec
                                        input.size(), &capacity, nullptr);
     if (sized != 0) return sized;
     // Padding adds 1 to 8 bytes; never size the buffer from anything else.
-    if (capacity <= input.size() || capacity > input.size() + 8) return kUnexpectedSize;
+    if (capacity <= input.size() || capacity > input.size() + kMaxCipherPadding) {
+      return kUnexpectedSize;
+    }
     result->assign(capacity, 0);
     const int done = TokenEncryptData(handle, selector, TokenAccessKey(), input.data(),
                                       input.size(), &capacity, result->data());
@@ -71,7 +77,9 @@ int RunCipher(bool encrypt, const CommandArgs& args, const GlobalOptions& leadin
   }
   std::vector<uint8_t> input;
   std::string error;
-  if (!ReadInputData(run.args, kMaxCipherInput, &input, &error)) return UsageError(run, error);
+  if (!ReadInputData(run.args, encrypt ? kMaxCipherInput : kMaxDecryptInput, &input, &error)) {
+    return UsageError(run, error);
+  }
   if (!encrypt && (input.empty() || input.size() % 8 != 0)) {
     return UsageError(run, "the data to decrypt must be a whole number of 8-byte blocks, not " +
                                std::to_string(input.size()) + " bytes");
@@ -89,12 +97,13 @@ int RunCipher(bool encrypt, const CommandArgs& args, const GlobalOptions& leadin
   }
   if (transformed != 0) return ReportTokenFailure(run.output, name);
   JsonValue fields =
-      JsonValue::Object().Set("length", JsonValue::Number(static_cast<int64_t>(result.size())));
+      TokenFields(token).Set("length", JsonValue::Number(static_cast<int64_t>(result.size())));
   if (run.args.Has("--out")) {
     const std::string path = run.args.Value("--out");
     if (!WriteDataFile(path, result, &error)) return ReportFailure(run.output, error);
     run.output.Success(fields.Set("file", JsonValue::String(path)),
-                       std::to_string(result.size()) + " bytes written to " + path + "\n");
+                       std::to_string(result.size()) + " bytes from token " + token.uid +
+                           " written to " + path + "\n");
   } else {
     const std::string hex = FormatHex(result);
     run.output.Success(fields.Set("data", JsonValue::String(hex)), hex + "\n");

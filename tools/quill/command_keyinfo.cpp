@@ -86,6 +86,7 @@ int RunSet(const CommandArgs& args, const GlobalOptions& leading) {
                             0, leading, &run);
   if (status != kContinue) return status;
   if ((status = CheckFields(run)) != kContinue) return status;
+  run.changesToken = true;
   if ((status = CheckLoginOptions(run)) != kContinue) return status;
   FoundToken token;
   if ((status = SelectTokenFor(run, &token)) != kContinue) return status;
@@ -99,8 +100,8 @@ int RunSet(const CommandArgs& args, const GlobalOptions& leading) {
   if (WriteKeyInfo(token.handle, info) != 0) {
     return ReportTokenFailure(run.output, "writing the key information");
   }
-  run.output.Success(JsonValue::Object().Set("key_info", KeyInfoJson(info)),
-                     "Key information written:\n" + KeyInfoText(info));
+  run.output.Success(TokenFields(token).Set("key_info", KeyInfoJson(info)),
+                     "Key information written to token " + token.uid + ":\n" + KeyInfoText(info));
   return kExitSuccess;
 }
 

@@ -22,8 +22,9 @@ int RunList(const CommandArgs& args, const GlobalOptions& leading) {
     return UsageError(run, "--token and --uid pick one token; list shows them all");
   }
 
-  const std::vector<FoundToken> tokens = ListTokens(run.globals.model);
-  if (tokens.empty()) return ReportNoToken(run.output, "no token found");
+  SearchNotes notes;
+  const std::vector<FoundToken> tokens = ListTokens(run.globals.model, &notes);
+  if (tokens.empty()) return ReportNoToken(run.output, "no token found", NoTokenHint(notes));
 
   JsonValue list = JsonValue::Array();
   std::string text = "POSITION  MODEL  UID\n";

@@ -36,6 +36,7 @@ int RunLogin(const CommandArgs& args, const GlobalOptions& leading) {
   CommandRun run;
   int status = StartCommand("login", kLoginHelp, args, {{"--password", true}}, 0, leading, &run);
   if (status != kContinue) return status;
+  run.changesToken = true;  // a wrong password counts towards the lock
   FoundToken token;
   status = SelectTokenFor(run, &token);
   if (status != kContinue) return status;
@@ -48,7 +49,7 @@ int RunLogin(const CommandArgs& args, const GlobalOptions& leading) {
   const int result = TokenLogin(token.handle, password.c_str());
   WipePassword(&password);
   if (result != 0) return ReportTokenFailure(run.output, "login");
-  run.output.Success(JsonValue::Object(), "Password verified.\n");
+  run.output.Success(TokenFields(token), "Password verified on token " + token.uid + ".\n");
   return kExitSuccess;
 }
 
@@ -57,6 +58,7 @@ int RunChangePassword(const CommandArgs& args, const GlobalOptions& leading) {
   int status = StartCommand("change-password", kChangeHelp, args,
                             {{"--password", true}, {"--new-password", true}}, 0, leading, &run);
   if (status != kContinue) return status;
+  run.changesToken = true;
   FoundToken token;
   status = SelectTokenFor(run, &token);
   if (status != kContinue) return status;
@@ -84,7 +86,7 @@ int RunChangePassword(const CommandArgs& args, const GlobalOptions& leading) {
   WipePassword(&oldPassword);
   WipePassword(&newPassword);
   if (result != 0) return ReportTokenFailure(run.output, "change-password");
-  run.output.Success(JsonValue::Object(), "Password changed.\n");
+  run.output.Success(TokenFields(token), "Password changed on token " + token.uid + ".\n");
   return kExitSuccess;
 }
 
@@ -92,11 +94,12 @@ int RunLogout(const CommandArgs& args, const GlobalOptions& leading) {
   CommandRun run;
   int status = StartCommand("logout", kLogoutHelp, args, {}, 0, leading, &run);
   if (status != kContinue) return status;
+  run.changesToken = true;
   FoundToken token;
   status = SelectTokenFor(run, &token);
   if (status != kContinue) return status;
   if (TokenLogout(token.handle) != 0) return ReportTokenFailure(run.output, "logout");
-  run.output.Success(JsonValue::Object(), "Logged out.\n");
+  run.output.Success(TokenFields(token), "Logged out of token " + token.uid + ".\n");
   return kExitSuccess;
 }
 

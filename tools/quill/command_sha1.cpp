@@ -52,7 +52,7 @@ int RunSha1(const CommandArgs& args, const GlobalOptions& leading) {
     return ReportTokenFailure(run.output, "sha1");
   }
   const std::string hex = HexEncode(digest, sizeof(digest));
-  run.output.Success(JsonValue::Object().Set("digest", JsonValue::String(hex)), hex + "\n");
+  run.output.Success(TokenFields(token).Set("digest", JsonValue::String(hex)), hex + "\n");
   return kExitSuccess;
 }
 

@@ -2,6 +2,7 @@
 // library's access key) and the memory area.
 #include "command_support.h"
 #include "commands.h"
+#include "commands/storage.h"
 #include "data_files.h"
 #include "failure.h"
 #include "hex_text.h"
@@ -80,8 +81,8 @@ int ParseTransfer(const CommandRun& run, bool lengthRequired, Transfer* transfer
   return kContinue;
 }
 
-JsonValue TransferJson(const Transfer& transfer, size_t length) {
-  return JsonValue::Object()
+JsonValue TransferJson(const FoundToken& token, const Transfer& transfer, size_t length) {
+  return TokenFields(token)
       .Set("area", JsonValue::String(transfer.area->name))
       .Set("offset", JsonValue::Number(transfer.offset))
       .Set("length", JsonValue::Number(static_cast<int64_t>(length)));
@@ -102,15 +103,32 @@ int ReadArea(TokenHandle handle, const Transfer& transfer, std::vector<uint8_t>*
   return TokenReadStorage(handle, transfer.offset, transfer.length, data->data());
 }
 
-int WriteArea(TokenHandle handle, const Transfer& transfer, const std::vector<uint8_t>& data) {
+// written: the bytes the token confirmed, from the offset on (a failed write
+// of several chunks keeps the chunks written before it stopped).
+int WriteArea(TokenHandle handle, const Transfer& transfer, const std::vector<uint8_t>& data,
+              int* written) {
   const int length = static_cast<int>(data.size());
   if (IsArea(*transfer.area, "secure")) {
-    return TokenSecureWriteStorage(handle, TokenAccessKey(), transfer.offset, length, data.data());
+    return TokenSecureWriteStorageCounted(handle, TokenAccessKey(), transfer.offset, length,
+                                          data.data(), written);
   }
   if (IsArea(*transfer.area, "memory")) {
-    return TokenWriteMemory(handle, transfer.offset, length, data.data());
+    // One command: written in full or not at all.
+    const int result = TokenWriteMemory(handle, transfer.offset, length, data.data());
+    *written = result == 0 ? length : 0;
+    return result;
   }
-  return TokenWriteStorage(handle, transfer.offset, length, data.data());
+  return TokenWriteStorageCounted(handle, transfer.offset, length, data.data(), written);
+}
+
+// "; 224 of 500 bytes (offsets 1000 to 1223) were written before it stopped".
+std::string WriteProgress(const Transfer& transfer, size_t total, int written) {
+  std::string text = "; " + std::to_string(written) + " of " + std::to_string(total) + " bytes";
+  if (written > 0) {
+    text += " (offsets " + std::to_string(transfer.offset) + " to " +
+            std::to_string(transfer.offset + written - 1) + ")";
+  }
+  return text + (written == 1 ? " was" : " were") + " written before it stopped";
 }
 
 int RunRead(const CommandArgs& args, const GlobalOptions& leading) {
@@ -135,18 +153,19 @@ int RunRead(const CommandArgs& args, const GlobalOptions& leading) {
     return ReportTokenFailure(run.output,
                               std::string("reading the ") + transfer.area->name + " area");
   }
-  JsonValue fields = TransferJson(transfer, data.size());
+  JsonValue fields = TransferJson(token, transfer, data.size());
   if (run.args.Has("--out")) {
     const std::string path = run.args.Value("--out");
     std::string error;
     if (!WriteDataFile(path, data, &error)) return ReportFailure(run.output, error);
     run.output.Success(fields.Set("file", JsonValue::String(path)),
-                       std::to_string(data.size()) + " bytes written to " + path + "\n");
+                       std::to_string(data.size()) + " bytes from token " + token.uid +
+                           " written to " + path + "\n");
   } else if (run.output.json() || run.args.Has("--hex") || StdoutIsTerminal()) {
     const std::string hex = FormatHex(data);
     run.output.Success(fields.Set("data", JsonValue::String(hex)), hex + "\n");
   } else if (!WriteRawToStdout(data)) {
-    return ReportFailure(run.output, "cannot write to standard output");
+    return kExitFailed;  // said once, when standard output is closed (FinishStandardOutput)
   }
   return kExitSuccess;
 }
@@ -177,17 +196,22 @@ int RunWrite(const CommandArgs& args, const GlobalOptions& leading) {
     return UsageError(run, "--length " + std::to_string(transfer.length) + " does not match the " +
                                std::to_string(data.size()) + " bytes given");
   }
+  run.changesToken = true;
   FoundToken token;
   status = SelectTokenFor(run, &token);
   if (status != kContinue) return status;
 
-  if (WriteArea(token.handle, transfer, data) != 0) {
+  int written = 0;
+  if (WriteArea(token.handle, transfer, data, &written) != 0) {
     return ReportTokenFailure(run.output,
-                              std::string("writing the ") + transfer.area->name + " area");
+                              std::string("writing the ") + transfer.area->name + " area",
+                              WriteProgress(transfer, data.size(), written),
+                              JsonValue::Object().Set("written", JsonValue::Number(written)));
   }
-  run.output.Success(TransferJson(transfer, data.size()),
+  run.output.Success(TransferJson(token, transfer, data.size()),
                      std::to_string(data.size()) + " bytes written to the " + transfer.area->name +
-                         " area at offset " + std::to_string(transfer.offset) + "\n");
+                         " area at offset " + std::to_string(transfer.offset) + " of token " +
+                         token.uid + "\n");
   return kExitSuccess;
 }
 

@@ -18,6 +18,22 @@ bool Mentions(const std::vector<std::string>& args, const std::string& option) {
   return false;
 }
 
+// Whether the command line asks for help: --help, or -h where it is not the
+// value of the option before it.
+bool AsksForHelp(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--") return false;
+    if (args[i] == "--help") return true;
+    if (args[i] != "-h") continue;
+    bool isValue = false;
+    for (const OptionSpec& spec : specs) {
+      if (i > 0 && spec.takesValue && args[i - 1] == spec.name) isValue = true;
+    }
+    if (!isValue) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int StartCommand(const std::string& name, const std::string& help,
@@ -26,12 +42,12 @@ int StartCommand(const std::string& name, const std::string& help,
   run->name = name;
   run->globals = leading;
   run->output = Output(leading.json || Mentions(args, "--json"));
-  if (Mentions(args, "--help")) {
+  std::vector<OptionSpec> all = specs;
+  for (const OptionSpec& spec : GlobalOptionSpecs()) all.push_back(spec);
+  if (AsksForHelp(args, all)) {
     std::printf("%s\n%s", help.c_str(), GlobalOptionsHelp());
     return kExitSuccess;
   }
-  std::vector<OptionSpec> all = specs;
-  for (const OptionSpec& spec : GlobalOptionSpecs()) all.push_back(spec);
   std::string error;
   if (!ParseArgs(args, all, &run->args, &error) ||
       !ApplyGlobalOptions(run->args, &run->globals, &error)) {
@@ -51,11 +67,16 @@ int UsageError(const CommandRun& run, const std::string& message) {
 
 int SelectTokenFor(const CommandRun& run, FoundToken* token) {
   std::string what;
-  switch (SelectToken(run.globals, token, &what)) {
+  const bool changes = run.changesToken || run.args.Has("--login");
+  SearchNotes notes;
+  switch (SelectToken(run.globals, changes, token, &what, &notes)) {
     case Selection::kSelected:
       return kContinue;
     case Selection::kNoToken:
-      return ReportNoToken(run.output, "no token found");
+      return ReportNoToken(run.output, "no token found", NoTokenHint(notes));
+    case Selection::kAmbiguous:
+    case Selection::kUidRequired:
+      return UsageError(run, what);
     case Selection::kNoMatch:
       break;
   }
@@ -79,6 +100,10 @@ int LoginIfAsked(const CommandRun& run, const FoundToken& token) {
   const int result = TokenLogin(token.handle, password.c_str());
   WipePassword(&password);
   return result == 0 ? kContinue : ReportTokenFailure(run.output, "login");
+}
+
+JsonValue TokenFields(const FoundToken& token) {
+  return JsonValue::Object().Set("uid", JsonValue::String(token.uid));
 }
 
 }  // namespace quill

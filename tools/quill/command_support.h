@@ -21,6 +21,9 @@ struct CommandRun {
   ParsedArgs args;
   GlobalOptions globals;
   Output output{false};
+  // The command changes the token (data, password, session): with several
+  // tokens present it must be named by --uid. --login counts as a change too.
+  bool changesToken = false;
 };
 
 // Parses a command's arguments: its own options (specs), the global ones and
@@ -34,7 +37,8 @@ int StartCommand(const std::string& name, const std::string& help,
 // Reports a usage error of the running command; returns kExitUsage.
 int UsageError(const CommandRun& run, const std::string& message);
 
-// Picks the token; reports when there is none to pick.
+// Picks the token; reports when there is none to pick, or when a change is
+// asked of one of several tokens without naming it by --uid (a usage error).
 int SelectTokenFor(const CommandRun& run, FoundToken* token);
 
 // --password without --login is a usage error (checked before any token use).
@@ -42,5 +46,8 @@ int CheckLoginOptions(const CommandRun& run);
 
 // With --login: asks for the password (or takes --password) and logs in.
 int LoginIfAsked(const CommandRun& run, const FoundToken& token);
+
+// The start of every success object of a command on one token: {"uid":...}.
+JsonValue TokenFields(const FoundToken& token);
 
 }  // namespace quill

@@ -7,8 +7,9 @@ namespace {
 constexpr int64_t kLastPosition = 2 * kMaxTokens - 1;
 constexpr size_t kUidLength = kUidTextSize - 1;
 
+// The UID, or its first digits (1 to 32 hexadecimal digits), in lower case.
 bool ParseUid(const std::string& text, std::string* uid) {
-  if (text.size() != kUidLength) return false;
+  if (text.empty() || text.size() > kUidLength) return false;
   std::string lower;
   for (char c : text) {
     if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
@@ -48,7 +49,9 @@ bool ApplyGlobalOptions(const ParsedArgs& parsed, GlobalOptions* globals, std::s
     globals->positionGiven = true;
   }
   if (parsed.Has("--uid") && !ParseUid(parsed.Value("--uid"), &globals->uid)) {
-    *error = "--uid takes the 32 hexadecimal digits that 'quill list' shows";
+    *error =
+        "--uid takes the 32 hexadecimal digits that 'quill list' shows, or their first "
+        "digits";
     return false;
   }
   if (globals->positionGiven && !globals->uid.empty()) {
@@ -67,7 +70,9 @@ const char* GlobalOptionsHelp() {
          "  --json         print the result as one JSON object\n"
          "  --model A|B    use tokens of this model only (default: model A, then B)\n"
          "  --token N      the token at position N of 'quill list' (default 0)\n"
-         "  --uid UID      the token with this UID\n";
+         "  --uid UID      the token with this UID, or whose UID starts with these digits\n"
+         "                 (a command that changes a token needs it when there are\n"
+         "                 several tokens)\n";
 }
 
 }  // namespace quill

@@ -15,7 +15,7 @@ struct GlobalOptions {
   std::optional<TokenModel> model;  // none: model A, then model B
   int position = 0;                 // --token: position in the list
   bool positionGiven = false;
-  std::string uid;  // --uid, lower case; empty: pick by position
+  std::string uid;  // --uid (the UID or its first digits), lower case; empty: by position
 };
 
 // --json, --model A|B, --token N, --uid UID.

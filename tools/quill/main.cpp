@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "failure.h"
 #include "global_options.h"
+#include "output.h"
 
 namespace quill {
 namespace {
@@ -45,7 +46,11 @@ std::string Usage() {
   }
   text +=
       "\n'quill COMMAND --help' describes a command. Exit status: 0 on success, 1 when\n"
-      "a token operation failed, 2 for a bad command line.\n\n";
+      "a token operation (or writing the output) failed, 2 for a bad command line.\n"
+      "\n"
+      "Options:\n"
+      "  -h, --help     show this text\n"
+      "  --version      show the version of quill\n\n";
   return text + GlobalOptionsHelp();
 }
 
@@ -98,6 +103,10 @@ int Run(const std::vector<std::string>& args) {
 
   std::string name = args[leadingCount];
   CommandArgs rest(args.begin() + leadingCount + 1, args.end());
+  if (name == "-h") {
+    std::fputs(Usage().c_str(), stdout);
+    return kExitSuccess;
+  }
   if (name == "help") {
     if (rest.empty()) {
       std::fputs(Usage().c_str(), stdout);
@@ -118,5 +127,6 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace quill
 
 int main(int argc, char** argv) {
-  return quill::Run(std::vector<std::string>(argv + 1, argv + argc));
+  const int status = quill::Run(std::vector<std::string>(argv + 1, argv + argc));
+  return quill::FinishStandardOutput(status);
 }

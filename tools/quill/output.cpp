@@ -2,7 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "failure.h"
 
 namespace quill {
 
@@ -29,6 +33,19 @@ void Output::Failure(const JsonValue& error) const {
 bool WriteRawToStdout(const std::vector<uint8_t>& data) {
   const bool written = std::fwrite(data.data(), 1, data.size(), stdout) == data.size();
   return std::fflush(stdout) == 0 && written;
+}
+
+int FinishStandardOutput(int status) {
+  // The error flag stays set from any earlier write that failed; fclose
+  // flushes what is still buffered and reports that too.
+  const bool failedBefore = std::ferror(stdout) != 0;
+  errno = 0;
+  const bool closed = std::fclose(stdout) == 0;
+  if (closed && !failedBefore) return status;
+  const int reason = errno;
+  std::fprintf(stderr, "quill: cannot write to standard output%s%s\n", reason != 0 ? ": " : "",
+               reason != 0 ? std::strerror(reason) : "");
+  return status == kExitSuccess ? kExitFailed : status;
 }
 
 bool StdoutIsTerminal() {

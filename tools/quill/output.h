@@ -26,6 +26,11 @@ class Output {
   bool json_;
 };
 
+// Ends the run: flushes and closes standard output, and turns a failed write
+// to it (at any time during the run) or a failed close into exit status 1,
+// with one line on standard error. Returns the exit status to end with.
+int FinishStandardOutput(int status);
+
 // Writes bytes to standard output unchanged; false when that failed.
 bool WriteRawToStdout(const std::vector<uint8_t>& data);
 bool StdoutIsTerminal();

@@ -163,6 +163,17 @@ TEST_F(VirtualTokenTest, FaultsLastTheirCountOrUntilCleared) {
   EXPECT_EQ(ParseAnswerFrame(Answer(UidCommand()), &view), AnswerCheck::kOk);
 }
 
+TEST_F(VirtualTokenTest, AFaultCanWaitForItsTurn) {
+  AnswerView view;
+  token_.InjectFault({FaultKind::kCrc}, 2, 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(ParseAnswerFrame(Answer(UidCommand()), &view), AnswerCheck::kOk) << i;
+  }
+  EXPECT_EQ(ParseAnswerFrame(Answer(UidCommand()), &view), AnswerCheck::kDamaged);
+  EXPECT_EQ(ParseAnswerFrame(Answer(UidCommand()), &view), AnswerCheck::kDamaged);
+  EXPECT_EQ(ParseAnswerFrame(Answer(UidCommand()), &view), AnswerCheck::kOk);
+}
+
 TEST_F(VirtualTokenTest, LogsTheLastCommandsReceived) {
   TokenApdu apdu = Command(0x15);
   const uint8_t data[3] = {1, 2, 3};

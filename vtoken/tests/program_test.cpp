@@ -255,6 +255,55 @@ TEST(ProgramTest, KeepsTokenSettingsInTheStateFileAndRefusesADamagedOne) {
   kept << after.rdbuf();
   EXPECT_EQ(kept.str(), damaged) << "the damaged file is left as it is";
   std::remove(path.c_str());
+  std::remove((path + ".lock").c_str());
+  rmdir(folder.c_str());
+}
+
+TEST(ProgramTest, OneProgramPerStateFileAndIgnoredOptionsAreNamed) {
+  char pattern[] = "/tmp/quill-program-XXXXXX";
+  const std::string folder = mkdtemp(pattern);
+  const std::string path = folder + "/tokens.state";
+  {
+    Program first({"--token", "hid:A", "--password", "door", "--state", path});
+    first.ReadLine();
+    ASSERT_EQ(first.ReadLine(), "ready");
+
+    Program second({"--token", "hid:A", "--state", path});
+    EXPECT_EQ(second.Wait(), 2);
+    const std::string message = second.ReadAll(second.Err());
+    EXPECT_EQ(message, "quill-vtoken: state file " + path +
+                           " is in use by another virtual token program (it holds " + path +
+                           ".lock); stop that one or give another --state file\n");
+    kill(first.Pid(), SIGTERM);
+    EXPECT_EQ(first.Wait(), 0);
+    EXPECT_EQ(first.ReadAll(first.Err()), "") << "a fresh state file takes the options quietly";
+  }
+  {
+    // The file now holds token 0 with password "door": a new --password does not apply.
+    Program again({"--token", "hid:A", "--password", "other", "--usage-tag", "x", "--token",
+                   "cdrom:A", "--password", "new", "--state", path});
+    again.ReadLine();
+    again.ReadLine();
+    ASSERT_EQ(again.ReadLine(), "ready");
+    kill(again.Pid(), SIGTERM);
+    EXPECT_EQ(again.Wait(), 0);
+    EXPECT_EQ(again.ReadAll(again.Err()),
+              "quill-vtoken: warning: token 0: --password, --usage-tag ignored: the state file " +
+                  path +
+                  " already holds this token's state (its password included); remove the file "
+                  "to start afresh\n")
+        << "token 1 had no entry yet, so its --password applies";
+  }
+  StoredStates states;
+  StateFileError error;
+  std::ifstream file(path);
+  std::stringstream saved;
+  saved << file.rdbuf();
+  ASSERT_TRUE(ParseStateFile(saved.str(), &states, &error)) << error.message;
+  EXPECT_TRUE(states.at(0).password == TokenPasswordDigest("door"));
+  EXPECT_TRUE(states.at(1).password == TokenPasswordDigest("new"));
+  std::remove(path.c_str());
+  std::remove((path + ".lock").c_str());
   rmdir(folder.c_str());
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -248,7 +249,10 @@ TEST_F(StateServerTest, KeepsStoredStateAcrossServersAndReloads) {
   {
     VirtualTokenServer server(kTestFrameKey, kAccessKey);
     ASSERT_TRUE(server.UseStateFile(path_)) << server.LastError();
-    EXPECT_EQ(folder_.Files(), std::vector<std::string>{"tokens.state"}) << "created at once";
+    std::vector<std::string> files = folder_.Files();
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"tokens.state", "tokens.state.lock"}))
+        << "created at once, beside its lock";
     ASSERT_TRUE(server.Start());
     ASSERT_EQ(server.AddToken(spec), 0);
     ASSERT_EQ(server.AddToken(TokenSpec()), 1);
@@ -293,9 +297,30 @@ TEST_F(StateServerTest, KeepsStoredStateAcrossServersAndReloads) {
   EXPECT_FALSE(server.ReloadState());
   EXPECT_NE(server.LastError().find(path_ + ", line "), std::string::npos) << server.LastError();
   EXPECT_EQ(server.Stored(1).userStorage[0], 0x77);
-  VirtualTokenServer refusing(kTestFrameKey, kAccessKey);
-  EXPECT_FALSE(refusing.UseStateFile(path_));
   EXPECT_EQ(ReadText(path_), text) << "never written over";
+}
+
+TEST_F(StateServerTest, ASecondUserOfOneStateFileIsRefusedUntilTheFirstEnds) {
+  auto first = std::make_unique<VirtualTokenServer>(kTestFrameKey, kAccessKey);
+  ASSERT_TRUE(first->UseStateFile(path_)) << first->LastError();
+  ASSERT_TRUE(first->Start());
+  ASSERT_EQ(first->AddToken(TokenSpec()), 0);
+  EXPECT_EQ(Exchange(*first, 0, 0x0E, {9}), 0x9000);
+  const std::string saved = ReadText(path_);
+
+  VirtualTokenServer second(kTestFrameKey, kAccessKey);
+  EXPECT_FALSE(second.UseStateFile(path_));
+  EXPECT_NE(second.LastError().find("state file " + path_ + " is in use"), std::string::npos)
+      << second.LastError();
+  // The refused server does not write: adding a token saves nothing.
+  ASSERT_EQ(second.AddToken(TokenSpec()), 0);
+  EXPECT_EQ(ReadText(path_), saved);
+  // Opening the same file again in the same server is no second user.
+  EXPECT_TRUE(first->UseStateFile(path_)) << first->LastError();
+
+  first.reset();
+  EXPECT_TRUE(second.UseStateFile(path_)) << second.LastError();
+  EXPECT_EQ(second.Stored(0).userStorage[0], 9);
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 namespace quill {
 namespace {
 
+// Blocks nest once per key level; real scripts use a handful. Deeper ones are
+// refused rather than read by a recursion that could run out of stack.
+constexpr int kMaxBlockDepth = 64;
+
 struct Token {
   std::wstring text;
   bool quoted = false;
@@ -30,7 +34,7 @@ class ScriptReader {
       RegistryTree tree;
       tree.root = token.text;
       if (!Expect(L"{")) break;
-      ReadKeys(&tree.keys);
+      ReadKeys(&tree.keys, nullptr, 1);
       result.trees.push_back(std::move(tree));
     }
     result.ok = error_.empty();
@@ -40,8 +44,13 @@ class ScriptReader {
   }
 
  private:
-  // Keys up to and including the closing brace of their block.
-  void ReadKeys(std::vector<RegistryKey>* keys, RegistryKey* owner = nullptr) {
+  // Keys up to and including the closing brace of their block, the depth-th
+  // block from the root.
+  void ReadKeys(std::vector<RegistryKey>* keys, RegistryKey* owner, int depth) {
+    if (depth > kMaxBlockDepth) {
+      Fail(L"blocks are nested more than 64 deep");
+      return;
+    }
     Token token;
     while (error_.empty()) {
       if (!Next(&token)) {
@@ -84,7 +93,7 @@ class ScriptReader {
       }
       if (Peek(L"{")) {
         Next(&token);
-        ReadKeys(&key.subkeys, &key);
+        ReadKeys(&key.subkeys, &key, depth + 1);
       }
       keys->push_back(std::move(key));
     }

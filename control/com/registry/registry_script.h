@@ -19,6 +19,8 @@
 // hold spaces ('' is a quote). %NAME% in a token is replaced after the token
 // is read, so a replacement may hold any character; %% is a percent sign.
 // Values: s 'text' (REG_SZ) or d number (REG_DWORD).
+// Blocks nest at most 64 deep (the root's block is the first); a deeper
+// script is refused.
 #pragma once
 
 #include <cstdint>

@@ -12,6 +12,8 @@ void CheckTypeLibrary();
 // apartment_checks.cpp
 void CheckSecondApartment(const std::string& uidText);
 void CheckEdgeConversions();
+// concurrency_checks.cpp
+void CheckConcurrentApartments(const std::string& uidText);
 // hosting_checks.cpp
 void CheckHosting();
 // module_checks.cpp

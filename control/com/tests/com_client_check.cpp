@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
   CheckTypeLibrary();
   CheckSecondApartment(uidText);
   CheckEdgeConversions();
+  CheckConcurrentApartments(uidText);
   CheckHosting();
   CheckModuleFile();
   CheckLoginDialog();

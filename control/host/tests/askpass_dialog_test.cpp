@@ -2,6 +2,7 @@
 // virtual token, to follow each prompt and what reaches the controller.
 #include "askpass_dialog.h"
 
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <utility>
@@ -78,6 +79,46 @@ TEST_F(AskpassDialogTest, KeepsAskingWhileTheTokenIsAwayAndCancelsWhenTheProgram
   EXPECT_EQ(askpass.prompts[1], "Please Connect is USB key.");
   // The pulled token did not cost an attempt.
   EXPECT_EQ(askpass.prompts[2], "Error user password,remainder 2 times.");
+}
+
+TEST_F(AskpassDialogTest, ATimeoutIsACancelThatIsReported) {
+  AddToken();
+  Connect();
+  askpass.answers.emplace_back(AskpassStatus::kTimedOut, "late");
+  std::vector<std::string> warnings;
+  AskpassLoginDialog dialog(askpass, UiLanguage::kEnglish,
+                            [&](const std::string& line) { warnings.push_back(line); });
+  LoginDialogController controller;
+  EXPECT_EQ(dialog.Run(controller), 2);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("did not answer within"), std::string::npos) << warnings[0];
+
+  askpass.configured = false;
+  warnings.clear();
+  EXPECT_EQ(dialog.Run(controller), -1);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("QUILL_ASKPASS names no program"), std::string::npos);
+}
+
+TEST(AskpassTimeoutTest, ComesFromTheEnvironmentWithinBounds) {
+  const char* saved = std::getenv("QUILL_ASKPASS_TIMEOUT");
+  const std::string kept = saved ? saved : "";
+  const std::vector<std::pair<const char*, int>> cases = {{"", kDefaultAskpassTimeoutSeconds},
+                                                          {"1", 1},
+                                                          {"86400", 86400},
+                                                          {"86401", kDefaultAskpassTimeoutSeconds},
+                                                          {"0", kDefaultAskpassTimeoutSeconds},
+                                                          {"-5", kDefaultAskpassTimeoutSeconds},
+                                                          {"10s", kDefaultAskpassTimeoutSeconds}};
+  for (const auto& [text, seconds] : cases) {
+    setenv("QUILL_ASKPASS_TIMEOUT", text, 1);
+    EXPECT_EQ(AskpassTimeoutSeconds(), seconds) << text;
+  }
+  if (saved) {
+    setenv("QUILL_ASKPASS_TIMEOUT", kept.c_str(), 1);
+  } else {
+    unsetenv("QUILL_ASKPASS_TIMEOUT");
+  }
 }
 
 TEST(AskpassOutputTest, FirstLineEndsAtTheFirstLineFeed) {

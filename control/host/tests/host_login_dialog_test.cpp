@@ -1,5 +1,10 @@
 // QuillOpenEx through the host: the askpass program named by QUILL_ASKPASS
 // plays the login dialog, one run per attempt.
+#include <signal.h>
+
+#include <chrono>
+#include <thread>
+
 #include "host_fixture.h"
 
 namespace quill::host {
@@ -70,10 +75,14 @@ TEST_F(HostLoginDialogTest, PromptsInTheUsersLanguage) {
             "\xE5\x89\xA9\xE4\xBD\x99 2 \xE6\xAC\xA1\n");
 }
 
-TEST_F(HostLoginDialogTest, CannotShowTheDialogWithoutAnAskpassProgram) {
+TEST_F(HostLoginDialogTest, CannotShowTheDialogWithoutAnAskpassProgramAndSaysWhy) {
   AddCdromToken();
   StartHost();
   EXPECT_EQ(Call("QuillOpenEx"), -1);
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(Errors(),
+            "quill-host: QuillOpenEx: no login dialog: QUILL_ASKPASS names no program (set it to "
+            "a program that prints the password, in the manner of SSH_ASKPASS)\n");
 }
 
 TEST_F(HostLoginDialogTest, CannotShowTheDialogWhenTheProgramCannotStart) {
@@ -81,6 +90,80 @@ TEST_F(HostLoginDialogTest, CannotShowTheDialogWhenTheProgramCannotStart) {
   StartHost({"QUILL_ASKPASS=" + folder.File("missing")});
   EXPECT_EQ(Call("QuillOpenEx"), -1);
   EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(Errors(),
+            "quill-host: QuillOpenEx: no login dialog: the program named by QUILL_ASKPASS could "
+            "not be started\n");
+}
+
+// Whether the process is gone (or a zombie nobody waits for any more).
+bool Ended(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/stat");
+  std::string pidText, name, state;
+  return !(status >> pidText >> name >> state) || state == "Z";
+}
+
+bool EndsWithin(pid_t pid, int milliseconds) {
+  for (int waited = 0; waited < milliseconds; waited += 20) {
+    if (Ended(pid)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return Ended(pid);
+}
+
+pid_t PidIn(const std::string& path, int waitMs) {
+  for (int waited = 0; waited < waitMs; waited += 20) {
+    const std::string text = ReadText(path);
+    if (!text.empty() && text.back() == '\n') return static_cast<pid_t>(std::stol(text));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return -1;
+}
+
+// A program that never answers, and one more process it started.
+std::string SilentProgram(const TemporaryFolder& folder) {
+  const std::string path = folder.File("silent");
+  WriteScript(path,
+              "#!/bin/sh\n"
+              "sleep 1000 &\n"
+              "echo $! > '" +
+                  folder.File("grandchild") +
+                  "'\n"
+                  "echo $$ > '" +
+                  folder.File("child") +
+                  "'\n"
+                  "wait\n");
+  return path;
+}
+
+TEST_F(HostLoginDialogTest, AProgramThatNeverAnswersIsEndedAfterTheTimeoutAsACancel) {
+  AddCdromToken();
+  StartHost({"QUILL_ASKPASS=" + SilentProgram(folder), "QUILL_ASKPASS_TIMEOUT=1"});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Call("QuillOpenEx"), 2);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  const pid_t child = PidIn(folder.File("child"), 1000);
+  const pid_t grandchild = PidIn(folder.File("grandchild"), 1000);
+  ASSERT_GT(child, 0);
+  ASSERT_GT(grandchild, 0);
+  EXPECT_TRUE(EndsWithin(child, 2000));
+  EXPECT_TRUE(EndsWithin(grandchild, 2000)) << "its process group is ended with it";
+  EXPECT_EQ(Finish(), 0);
+  EXPECT_EQ(Errors(),
+            "quill-host: QuillOpenEx: the program named by QUILL_ASKPASS did not answer within "
+            "1 s (QUILL_ASKPASS_TIMEOUT) and was ended; that counts as cancel\n");
+}
+
+TEST_F(HostLoginDialogTest, TheProgramDoesNotOutliveTheHost) {
+  AddCdromToken();
+  StartHost({"QUILL_ASKPASS=" + SilentProgram(folder)});
+  ASSERT_TRUE(SendRequest(host, R"({"id":1,"call":"QuillOpenEx"})"));
+  const pid_t child = PidIn(folder.File("child"), 5000);
+  ASSERT_GT(child, 0);
+  kill(host.pid(), SIGKILL);
+  host.Wait(kReplyTimeoutMs);
+  EXPECT_TRUE(EndsWithin(child, 2000)) << "the dialog program was orphaned";
+  const pid_t grandchild = PidIn(folder.File("grandchild"), 1000);
+  if (grandchild > 0) kill(grandchild, SIGKILL);
 }
 
 TEST_F(HostLoginDialogTest, AnswersNoTokenWithoutRunningTheProgram) {

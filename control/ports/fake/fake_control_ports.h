@@ -25,7 +25,13 @@ class FakeAdapterList : public AdapterListPort {
     *list = adapters;
     return true;
   }
+  AdapterListing ListAdaptersChecked(std::vector<NetworkAdapter>* list) override {
+    if (!outOfMemory) return AdapterListPort::ListAdaptersChecked(list);
+    ++calls;
+    return AdapterListing::kNoMemory;
+  }
   bool available = true;
+  bool outOfMemory = false;  // the list's memory cannot be had
   std::vector<NetworkAdapter> adapters;
   int calls = 0;
 };

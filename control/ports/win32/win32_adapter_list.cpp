@@ -23,27 +23,36 @@ std::unique_ptr<uint64_t[]> AllocateBuffer(ULONG bytes) {
 }  // namespace
 
 bool Win32AdapterList::ListAdapters(std::vector<NetworkAdapter>* adapters) {
+  return ListAdaptersChecked(adapters) == AdapterListing::kListed;
+}
+
+AdapterListing Win32AdapterList::ListAdaptersChecked(std::vector<NetworkAdapter>* adapters) {
   adapters->clear();
   ULONG size = kFirstBufferSize;
   std::unique_ptr<uint64_t[]> buffer = AllocateBuffer(size);
-  if (!buffer) return false;
+  if (!buffer) return AdapterListing::kNoMemory;
   if (GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()), &size) ==
       ERROR_BUFFER_OVERFLOW) {
     buffer = AllocateBuffer(size);
-    if (!buffer) return false;
+    if (!buffer) return AdapterListing::kNoMemory;
   }
   IP_ADAPTER_INFO* first = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get());
-  if (GetAdaptersInfo(first, &size) != NO_ERROR) return false;
-  for (const IP_ADAPTER_INFO* info = first; info != nullptr; info = info->Next) {
-    NetworkAdapter adapter;
-    adapter.type = info->Type;
-    const UINT length = info->AddressLength < MAX_ADAPTER_ADDRESS_LENGTH
-                            ? info->AddressLength
-                            : static_cast<UINT>(MAX_ADAPTER_ADDRESS_LENGTH);
-    adapter.address.assign(info->Address, info->Address + length);
-    adapters->push_back(std::move(adapter));
+  if (GetAdaptersInfo(first, &size) != NO_ERROR) return AdapterListing::kUnavailable;
+  try {
+    for (const IP_ADAPTER_INFO* info = first; info != nullptr; info = info->Next) {
+      NetworkAdapter adapter;
+      adapter.type = info->Type;
+      const UINT length = info->AddressLength < MAX_ADAPTER_ADDRESS_LENGTH
+                              ? info->AddressLength
+                              : static_cast<UINT>(MAX_ADAPTER_ADDRESS_LENGTH);
+      adapter.address.assign(info->Address, info->Address + length);
+      adapters->push_back(std::move(adapter));
+    }
+  } catch (const std::bad_alloc&) {
+    adapters->clear();
+    return AdapterListing::kNoMemory;
   }
-  return true;
+  return AdapterListing::kListed;
 }
 
 }  // namespace quill

@@ -106,12 +106,32 @@ TEST(Utf8TextTest, PrintableTextDefusesTerminalControls) {
 }
 
 TEST(FailureTest, LineNamesRootCauseMeaningAndEveryCode) {
-  EXPECT_EQ(TokenFailureLine("login", 522, {522, 53, 104}),
-            "quill: login failed: 522 token status word 0x6982 (security status not "
-            "satisfied) [codes 522 53 104]");
+  EXPECT_EQ(TokenFailureLine("read", 515, {515, 53, 87}),
+            "quill: read failed: 515 token status word 0x6700 (wrong length) [codes 515 53 87]");
   EXPECT_EQ(TokenFailureLine("sha1", 999, {999}),
             "quill: sha1 failed: 999 unknown code [codes 999]");
   EXPECT_EQ(TokenFailureLine("logout", 0, {}), "quill: logout failed: no error code recorded");
+}
+
+TEST(FailureTest, CommonStatesAreSaidInPlainWordsBeforeTheCodes) {
+  EXPECT_EQ(TokenFailureLine("login", 522, {522, 53, 104}),
+            "quill: login failed: wrong password (three wrong passwords in a row lock the token "
+            "until it is unplugged): 522 token status word 0x6982 (security status not "
+            "satisfied) [codes 522 53 104]");
+  EXPECT_EQ(ReadableState({522, 53, 105}).rfind("wrong current password (", 0), 0u);
+  // A locked token answers status 0xE3 whatever was asked.
+  const std::string locked = ReadableState({258, 53, 104});
+  EXPECT_EQ(locked,
+            "the token is locked after three wrong passwords in a row; unplug it and plug it in "
+            "again to unlock it");
+  EXPECT_EQ(ReadableState({258, 94}), locked);
+  EXPECT_EQ(ReadableState({522, 53, 100}),
+            "the token refused the access key (QUILL_ACCESS_KEY sets the one presented)");
+  EXPECT_EQ(ReadableState({522, 53, 94}).rfind("not logged in: ", 0), 0u);
+  EXPECT_NE(ReadableState({522, 53, 96}).find("--login"), std::string::npos);
+  // Other failures keep their codes alone.
+  EXPECT_EQ(ReadableState({83, 88}), "");
+  EXPECT_EQ(ReadableState({}), "");
 }
 
 }  // namespace

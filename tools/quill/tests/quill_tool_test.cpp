@@ -1,164 +1,12 @@
 // quill run as a program against virtual tokens served from this process.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "crypto/md5.h"
-#include "token.h"
-#include "vtoken/server.h"
+#include "quill_fixture.h"
 #include "vtoken/sha1.h"
 
 namespace quill {
 namespace {
-
-struct Outcome {
-  int status = -1;  // exit status; 128 + signal when killed
-  std::string out;
-  std::string err;
-};
-
-// A quill process with its own environment, standard input and pipes.
-class QuillProcess {
- public:
-  QuillProcess(const std::vector<std::string>& args, const std::string& virtualTokens,
-               const std::string& input) {
-    // Everything the child needs is prepared before fork.
-    std::vector<std::string> environment = {"QUILL_VIRTUAL_TOKENS=" + virtualTokens};
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-      if (std::string(*entry).rfind("QUILL_VIRTUAL_TOKENS=", 0) != 0) {
-        environment.push_back(*entry);
-      }
-    }
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(&entry[0]);
-    envp.push_back(nullptr);
-    std::vector<std::string> words = {QUILL_TOOL_PROGRAM};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(&word[0]);
-    argv.push_back(nullptr);
-
-    int in[2];
-    int out[2];
-    int err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(in[0], 0);
-      dup2(out[1], 1);
-      dup2(err[1], 2);
-      for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
-      execve(argv[0], argv.data(), envp.data());
-      _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    // Small inputs fit the pipe, so this cannot block on a child that reads nothing.
-    if (!input.empty() && write(in[1], input.data(), input.size()) < 0) input_failed_ = true;
-    close(in[1]);
-    out_ = out[0];
-    err_ = err[0];
-  }
-
-  ~QuillProcess() {
-    if (pid_ > 0 && !reaped_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (out_ >= 0) close(out_);
-    if (err_ >= 0) close(err_);
-  }
-
-  void Terminate() {
-    if (pid_ > 0) kill(pid_, SIGTERM);
-  }
-
-  // Collects both outputs until the child closes them (at most 30 s), then
-  // its exit status.
-  Outcome Finish() {
-    Outcome run;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    bool outOpen = true;
-    bool errOpen = true;
-    while ((outOpen || errOpen) && std::chrono::steady_clock::now() < deadline) {
-      pollfd fds[2] = {{outOpen ? out_ : -1, POLLIN, 0}, {errOpen ? err_ : -1, POLLIN, 0}};
-      if (poll(fds, 2, 100) <= 0) continue;
-      char buffer[4096];
-      if (fds[0].revents != 0) {
-        const ssize_t n = read(out_, buffer, sizeof(buffer));
-        if (n > 0) run.out.append(buffer, static_cast<size_t>(n));
-        outOpen = n > 0;
-      }
-      if (fds[1].revents != 0) {
-        const ssize_t n = read(err_, buffer, sizeof(buffer));
-        if (n > 0) run.err.append(buffer, static_cast<size_t>(n));
-        errOpen = n > 0;
-      }
-    }
-    if (outOpen || errOpen) kill(pid_, SIGKILL);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    reaped_ = true;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (input_failed_) run.status = -2;
-    return run;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int out_ = -1;
-  int err_ = -1;
-  bool reaped_ = false;
-  bool input_failed_ = false;
-};
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream content;
-  content << file.rdbuf();
-  return content.str();
-}
-
-std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "quill_tool_" + std::to_string(getpid()) + "_" + name;
-}
-
-class QuillToolTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(server.Start()) << server.LastError(); }
-
-  int Add(TokenKind kind, TokenModel model) {
-    TokenSpec spec;
-    spec.kind = kind;
-    spec.model = model;
-    const int id = server.AddToken(spec);
-    endpoints += (endpoints.empty() ? "" : ",") + server.Endpoint(id);
-    return id;
-  }
-
-  std::string Uid(int id) {
-    char uid[kUidTextSize];
-    FormatUid(server.Spec(id).uid.value().data(), uid);
-    return uid;
-  }
-
-  Outcome Quill(const std::vector<std::string>& args, const std::string& input = "") {
-    return QuillProcess(args, endpoints, input).Finish();
-  }
-
-  VirtualTokenServer server;
-  std::string endpoints;
-};
 
 // --- discovery and selection --------------------------------------------
 
@@ -214,7 +62,7 @@ TEST_F(QuillToolTest, TokenOrUidThatMatchesNothingIsReported) {
   Add(TokenKind::kHid, TokenModel::kA);
   Add(TokenKind::kHid, TokenModel::kB);
 
-  Outcome run = Quill({"--token", "2", "logout"});
+  Outcome run = Quill({"--token", "2", "info"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "quill: only 2 tokens found, none at position 2 (84 no token found)\n");
 
@@ -253,29 +101,32 @@ TEST_F(QuillToolTest, InfoShowsIdentityVersionAndKeyInformation) {
 // --- password -------------------------------------------------------------
 
 TEST_F(QuillToolTest, LoginReadsThePasswordFromStandardInput) {
-  Add(TokenKind::kHid, TokenModel::kA);
+  const int id = Add(TokenKind::kHid, TokenModel::kA);
 
   Outcome run = Quill({"login"}, "wrong\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err,
-            "quill: login failed: 522 token status word 0x6982 (security status not "
+            "quill: login failed: wrong password (three wrong passwords in a row lock the token "
+            "until it is unplugged): 522 token status word 0x6982 (security status not "
             "satisfied) [codes 522 53 104]\n");
 
   run = Quill({"login", "--json"}, "wrong\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, R"j({"ok":false,"error":{"code":522,"meaning":"token status word 0x6982 )j"
-                     R"j((security status not satisfied)","codes":[522,53,104]}})j"
+                     R"j((security status not satisfied)","codes":[522,53,104],)j"
+                     R"j("state":"wrong password (three wrong passwords in a row lock the )j"
+                     R"j(token until it is unplugged)"}})j"
                      "\n");
 
   run = Quill({"login"}, "12345678\n");
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Password verified.\n");
+  EXPECT_EQ(run.out, "Password verified on token " + Uid(id) + ".\n");
   EXPECT_EQ(run.err, "");
 
   run = Quill({"logout", "--json"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "{\"ok\":true}\n");
+  EXPECT_EQ(run.out, "{\"ok\":true,\"uid\":\"" + Uid(id) + "\"}\n");
 }
 
 TEST_F(QuillToolTest, PasswordOnTheCommandLineWorksWithAWarning) {
@@ -311,7 +162,7 @@ TEST_F(QuillToolTest, UnusablePasswordsAreRefusedBeforeTheToken) {
 // --- storage, key information and the cipher --------------------------------
 
 TEST_F(QuillToolTest, StorageAreasRoundTrip) {
-  Add(TokenKind::kHid, TokenModel::kA);
+  const int id = Add(TokenKind::kHid, TokenModel::kA);
 
   Outcome run = Quill({"storage", "write", "--area", "user", "--offset", "2000", "--hex",
                        "00112233445566778899aabbccddeeff"});
@@ -328,8 +179,9 @@ TEST_F(QuillToolTest, StorageAreasRoundTrip) {
   std::ofstream(in, std::ios::binary) << content;
   run = Quill({"storage", "write", "--area", "secure", "--offset", "1556", "--in", in, "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, R"({"ok":true,"area":"secure","offset":1556,"length":500})"
-                     "\n");
+  EXPECT_EQ(run.out, R"({"ok":true,"uid":")" + Uid(id) +
+                         R"(","area":"secure","offset":1556,"length":500})"
+                         "\n");
   run = Quill(
       {"storage", "read", "--area", "secure", "--offset", "1556", "--length", "500", "--out", out});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -343,8 +195,9 @@ TEST_F(QuillToolTest, StorageAreasRoundTrip) {
   EXPECT_EQ(run.out, std::string("\0ok", 3));
   run =
       Quill({"storage", "read", "--area", "memory", "--offset", "190", "--length", "2", "--json"});
-  EXPECT_EQ(run.out, R"({"ok":true,"area":"memory","offset":190,"length":2,"data":"6f6b"})"
-                     "\n");
+  EXPECT_EQ(run.out, R"({"ok":true,"uid":")" + Uid(id) +
+                         R"(","area":"memory","offset":190,"length":2,"data":"6f6b"})"
+                         "\n");
   std::remove(in.c_str());
   std::remove(out.c_str());
 }
@@ -374,7 +227,10 @@ TEST_F(QuillToolTest, KeyInfoSetLogsInFirstAndKeepsFieldsNotGiven) {
 
   Outcome run = Quill({"keyinfo", "set", "--name", "first"});
   EXPECT_EQ(run.status, 1) << "the token wants a verified password";
-  EXPECT_NE(run.err.find("quill: writing the key information failed: 522 "), std::string::npos)
+  EXPECT_NE(run.err.find("quill: writing the key information failed: not logged in: the token "
+                         "wants its password verified first (add --login, or run 'quill login'): "
+                         "522 "),
+            std::string::npos)
       << run.err;
 
   run = Quill({"keyinfo", "set", "--login", "--name", "Ada", "--url", "https://example.org/\"q\"",
@@ -399,8 +255,9 @@ TEST_F(QuillToolTest, Sha1DigestsSeedAndDataAfterLogin) {
   Outcome run = Quill({"sha1", "--selector", "0", "--text", "abc"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err,
-            "quill: sha1 failed: 522 token status word 0x6982 (security status not satisfied) "
-            "[codes 522 53 96]\n");
+            "quill: sha1 failed: not logged in: the token wants its password verified first (add "
+            "--login, or run 'quill login'): 522 token status word 0x6982 (security status not "
+            "satisfied) [codes 522 53 96]\n");
 
   // Selector and data reach the token unchanged: the digest is SHA-1 over
   // the selector's seed, MD5(UID value || s) || MD5(UID value || s || s), and the data.
