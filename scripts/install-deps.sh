@@ -8,7 +8,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev freerdp2-dev locales
+  clang libclang-rt-14-dev
 )
 if [ "${1:-}" != "--native" ]; then
   packages+=(

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build with its unit and
-# loopback tests, both Windows cross builds, and the Windows check under Wine.
+# loopback tests, the sanitizer runs and the fuzz targets, both Windows cross
+# builds, and the Windows programs under Wine (token library, COM server,
+# login dialog, the tray monitor, the remote-desktop relay and its add-in).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,13 +19,25 @@ cmake --build --preset linux-debug -j2
 step "Native tests"
 ctest --preset linux-debug -j2
 
+step "Thread-safety test under ThreadSanitizer"
+bash scripts/run-tsan-tests.sh
+
+step "Native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+bash scripts/run-asan-tests.sh
+
+step "Fuzz targets (bounded runs)"
+bash scripts/run-fuzz-ci.sh
+
 step "Windows 64-bit build"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 -j2
 
-step "Windows 32-bit build"
+# 32-bit code cannot run on these machines: the 32-bit build makes the
+# shipped programs only (the test programs run in their 64-bit builds).
+step "Windows 32-bit build (the shipped programs)"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j2
+cmake --build --preset win32 -j2 --target lumo_monitor plugreg quill_activex quill-host \
+  quill_relay_addin quill_vpresence
 
 vtoken=build/linux-debug/vtoken/quill-vtoken
 
@@ -37,5 +51,14 @@ bash tests/wine/run_com_tests.sh "$vtoken" build/win64/control/com
 
 step "Login dialog under Wine and Xvfb (English and Chinese)"
 bash tests/wine/run_dialog_tests.sh "$vtoken" build/win64/control/com/dialog/dialog_driver.exe
+
+step "Tray monitor under Wine and Xvfb: ports, shell, the program against virtual tokens"
+bash tests/wine/run_monitor_tests.sh "$vtoken" build/linux-debug/tools/quill/quill build/win32 build/win64
+
+step "Remote-desktop relay under Wine: lumoMonitor and quill-relay-client"
+bash tests/wine/run_relay_tests.sh "$vtoken" build/linux-debug/monitor/relay/quill-relay-client build/win64
+
+step "Remote-desktop client add-in under Wine"
+bash tests/wine/run_addin_tests.sh build/win64 "$vtoken"
 
 step "All tests passed in $((SECONDS - started)) s"
