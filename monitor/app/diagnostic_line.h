@@ -1,5 +1,5 @@
-// Writing the support log's lines: nothing when no log port is given, and
-// wide texts (device paths, command lines) as UTF-8.
+// Writing the support log's lines: nothing when no log port is given. Wide
+// texts (device paths, command lines) go in as UTF-8 (Utf16ToUtf8, utf8.h).
 #pragma once
 
 #include <string>
@@ -9,8 +9,6 @@
 namespace quill {
 
 void WriteDiagnosticLine(DiagnosticLogPort* log, const std::string& line);
-// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string DiagnosticUtf8(const std::u16string& text);
 inline const char* YesNo(bool value) {
   return value ? "yes" : "no";
 }

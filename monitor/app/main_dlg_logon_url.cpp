@@ -6,6 +6,7 @@
 #include "browser_command.h"
 #include "diagnostic_line.h"
 #include "main_dlg.h"
+#include "utf8.h"
 
 namespace quill {
 
@@ -45,7 +46,7 @@ int CMainDlg::OpenLogonUrl() {
     }
   }
   if (result == kUrlStarted) {
-    Log("url opened: " + DiagnosticUtf8(commandLine_));
+    Log("url opened: " + Utf16ToUtf8(commandLine_));
   } else {
     Log("url not opened: result=" + std::to_string(result));
   }

@@ -6,6 +6,7 @@
 #include "main_dlg.h"
 #include "monitor_constants.h"
 #include "string_ids.h"
+#include "utf8.h"
 
 namespace quill {
 
@@ -71,7 +72,7 @@ void CMainDlg::OnDeviceChange(uint32_t event, const DeviceRecord* record) {
 void CMainDlg::OnArrival(const DeviceRecord* record) {
   if (record != nullptr) {
     bool match = record->deviceType == kDbtDevTypDeviceInterface && DevicePathMatches(record->name);
-    Log("arrival path=" + DiagnosticUtf8(record->name) + " match=" + YesNo(match));
+    Log("arrival path=" + Utf16ToUtf8(record->name) + " match=" + YesNo(match));
     if (match) {
       usbKey_.ResetLoginSeen();
       bool found = usbKey_.WaitForKey();
@@ -87,7 +88,7 @@ void CMainDlg::OnArrival(const DeviceRecord* record) {
 void CMainDlg::OnRemoval(const DeviceRecord* record) {
   if (record == nullptr) return;
   bool match = record->deviceType == kDbtDevTypDeviceInterface && DevicePathMatches(record->name);
-  Log("removal path=" + DiagnosticUtf8(record->name) + " match=" + YesNo(match));
+  Log("removal path=" + Utf16ToUtf8(record->name) + " match=" + YesNo(match));
   if (!match) return;
 
   int refresh = usbKey_.Refresh();

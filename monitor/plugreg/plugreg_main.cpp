@@ -29,6 +29,9 @@
 #include <string>
 #include <vector>
 
+#include "command_line_arguments.h"
+#include "wide_utf8.h"
+
 namespace {
 
 enum ExitCode {
@@ -47,16 +50,6 @@ struct Report {
   bool silent = false;
 };
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size,
-                      nullptr, nullptr);
-  return bytes;
-}
-
 // One line on standard error (UTF-8 when redirected, wide on a console).
 void WriteError(const std::wstring& line) {
   HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
@@ -68,7 +61,7 @@ void WriteError(const std::wstring& line) {
     WriteConsoleW(error, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
-  const std::string bytes = ToUtf8(line + L"\n");
+  const std::string bytes = quill::WideToUtf8(line + L"\n");
   WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
@@ -227,12 +220,5 @@ int Run(const std::vector<std::wstring>& args) {
 }  // namespace
 
 int main() {
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::wstring> args;
-  if (argv != nullptr) {
-    for (int i = 0; i < count; ++i) args.emplace_back(argv[i]);
-    LocalFree(argv);
-  }
-  return Run(args);
+  return Run(quill::CommandLineArguments());
 }

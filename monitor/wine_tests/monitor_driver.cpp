@@ -53,8 +53,10 @@
 #include <string>
 #include <vector>
 
+#include "command_line_arguments.h"
 #include "driver_windows.h"
 #include "remote_controls.h"
+#include "wide_utf8.h"
 
 namespace quill::monitor_driver {
 namespace {
@@ -68,18 +70,8 @@ constexpr UINT kTrayMessage = WM_USER + 5;
 const GUID kUsbDeviceInterface = {
     0xa5dcbf10, 0x6530, 0x11d2, {0x90, 0x1f, 0x00, 0xc0, 0x4f, 0xb9, 0x51, 0xed}};
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size,
-                      nullptr, nullptr);
-  return bytes;
-}
-
 void Write(HANDLE stream, const std::wstring& line) {
-  const std::string bytes = ToUtf8(line + L"\n");
+  const std::string bytes = WideToUtf8(line + L"\n");
   DWORD written = 0;
   WriteFile(stream, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
@@ -524,12 +516,5 @@ class Command {
 }  // namespace quill::monitor_driver
 
 int main() {
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::wstring> args;
-  if (argv != nullptr) {
-    for (int i = 0; i < count; ++i) args.emplace_back(argv[i]);
-    LocalFree(argv);
-  }
-  return quill::monitor_driver::Command(std::move(args)).Run();
+  return quill::monitor_driver::Command(quill::CommandLineArguments()).Run();
 }

@@ -12,17 +12,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "wide_utf8.h"
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size,
-                      nullptr, nullptr);
-  return bytes;
-}
+namespace {
 
 bool Environment(const wchar_t* name, std::wstring* value) {
   std::vector<wchar_t> buffer(32768);
@@ -40,7 +32,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   if (!Environment(L"QUILL_RECORDER_LOG", &logPath)) return 1;
   wchar_t module[MAX_PATH * 4] = {};
   GetModuleFileNameW(nullptr, module, MAX_PATH * 4);
-  const std::string line = ToUtf8(module) + "\t" + ToUtf8(GetCommandLineW()) + "\n";
+  const std::string line =
+      quill::WideToUtf8(module) + "\t" + quill::WideToUtf8(GetCommandLineW()) + "\n";
   // Appending through FILE_APPEND_DATA keeps lines of recorders running at
   // the same time whole.
   HANDLE file = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,

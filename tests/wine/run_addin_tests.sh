@@ -64,16 +64,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-passes=0
-failures=0
-pass() {
-  echo "PASS: $*"
-  passes=$((passes + 1))
-}
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=SCRIPTDIR/check_results.sh
+. "$(dirname "$0")/check_results.sh"
 
 export WINEPREFIX="$work/pfx" WINEARCH=win64 WINEDEBUG=-all,err+module
 export WINEDLLOVERRIDES="mscoree,mshtml="

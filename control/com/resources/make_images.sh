@@ -15,21 +15,8 @@ fi
 out=$1
 mkdir -p "$out"
 
-# Appends one byte (0..255) to the file named by $target.
-byte() {
-  local octal
-  printf -v octal '%03o' "$1"
-  # shellcheck disable=SC2059  # the format is the escape itself
-  printf "\\$octal" >>"$target"
-}
-u16() {
-  byte $(($1 & 255))
-  byte $((($1 >> 8) & 255))
-}
-u32() {
-  u16 $(($1 & 65535))
-  u16 $((($1 >> 16) & 65535))
-}
+# shellcheck source=SCRIPTDIR/../../../scripts/lib/image_bytes.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib/image_bytes.sh"
 
 # The key drawn on a grid of SIZE x SIZE (16 or 32). Sets red, green, blue
 # and alpha for the pixel at column X, row Y (row 0 at the top).
@@ -63,8 +50,6 @@ paint() {
 # Toolbox bitmap: file header, BITMAPINFOHEADER, rows bottom-up (16 pixels of
 # 3 bytes make 48 bytes, already a multiple of 4). The background is the
 # light grey that containers treat as transparent.
-target="$out/quill_toolbox.bmp"
-: >"$target"
 size=16
 pixels=$((size * size * 3))
 byte 66
@@ -92,37 +77,14 @@ for ((y = size - 1; y >= 0; y--)); do
     byte $red
   done
 done
+write_image_bytes "$out/quill_toolbox.bmp"
 
 # Icon: ICONDIR, one ICONDIRENTRY, then the image as BITMAPINFOHEADER (height
 # doubled for the mask), BGRA rows bottom-up and a 1-bit AND mask (4 bytes a
 # row) that is set where the image is transparent.
-target="$out/quill.ico"
-: >"$target"
 size=32
 mask_row=4
-image=$((40 + size * size * 4 + size * mask_row))
-u16 0
-u16 1 # icon
-u16 1 # one image
-byte $size
-byte $size
-byte 0 # no palette
-byte 0
-u16 1
-u16 32
-u32 $image
-u32 $((6 + 16)) # offset of the image
-u32 40
-u32 $size
-u32 $((size * 2))
-u16 1
-u16 32
-u32 0
-u32 $((size * size * 4 + size * mask_row))
-u32 0
-u32 0
-u32 0
-u32 0
+icon_header $size $mask_row
 for ((y = size - 1; y >= 0; y--)); do
   for ((x = 0; x < size; x++)); do
     paint $x $y $size
@@ -143,3 +105,4 @@ for ((y = size - 1; y >= 0; y--)); do
   byte $(((bits >> 8) & 255))
   byte $((bits & 255))
 done
+write_image_bytes "$out/quill.ico"

@@ -3,7 +3,7 @@
 namespace quill {
 
 bool LoopbackRemoteChannel::OpenChannel() {
-  socket_ = ConnectChannelSocket(endpoint_, connectWaitMs_);
+  socket_ = ConnectLoopback(endpoint_, connectWaitMs_);
   if (socket_ == nullptr) return false;
   ++opens_;
   return true;
@@ -17,14 +17,23 @@ bool LoopbackRemoteChannel::CloseChannel() {
 
 bool LoopbackRemoteChannel::SendRequest(const char* text, size_t length) {
   if (socket_ == nullptr) return false;
-  return socket_->Send(reinterpret_cast<const uint8_t*>(text), length, replyWaitMs_);
+  size_t written = 0;
+  return socket_->WriteAll(reinterpret_cast<const uint8_t*>(text), length, replyWaitMs_,
+                           &written) == SocketStatus::kOk;
 }
 
 ChannelRead LoopbackRemoteChannel::ReceiveReply(uint8_t* buffer, size_t capacity,
                                                 size_t* received) {
   *received = 0;
   if (socket_ == nullptr) return ChannelRead::kNoChannel;
-  return socket_->ReceiveSome(buffer, capacity, replyWaitMs_, received);
+  switch (socket_->ReadSome(buffer, capacity, replyWaitMs_, received)) {
+    case SocketStatus::kOk:
+      return ChannelRead::kOk;
+    case SocketStatus::kTimeout:
+      return ChannelRead::kTimeout;
+    default:
+      return ChannelRead::kBroken;
+  }
 }
 
 }  // namespace quill

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "channel_socket.h"
 #include "config.h"
+#include "loopback_socket.h"
 #include "remote_channel_port.h"
 
 namespace quill {
@@ -34,7 +34,7 @@ class LoopbackRemoteChannel : public RemoteChannelPort {
   LoopbackEndpoint endpoint_;
   uint32_t replyWaitMs_;
   uint32_t connectWaitMs_;
-  std::unique_ptr<ChannelSocket> socket_;
+  std::unique_ptr<LoopbackSocket> socket_;
   int opens_ = 0;
 };
 

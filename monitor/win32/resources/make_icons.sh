@@ -16,25 +16,11 @@ fi
 out=$1
 mkdir -p "$out"
 
+# shellcheck source=SCRIPTDIR/../../../scripts/lib/image_bytes.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib/image_bytes.sh"
+
 readonly size=48
 readonly scale=3 # grid pixels per unit of the 16-unit drawings
-
-# The bytes of one icon file are gathered as printf escapes in $bytes and
-# written at once.
-bytes=""
-byte() {
-  local octal
-  printf -v octal '%03o' "$1"
-  bytes+="\\$octal"
-}
-u16() {
-  byte $(($1 & 255))
-  byte $((($1 >> 8) & 255))
-}
-u32() {
-  u16 $(($1 & 65535))
-  u16 $((($1 >> 16) & 65535))
-}
 
 # Each drawing sets red, green, blue and alpha for the unit at UX, UY.
 paint_key() {
@@ -90,30 +76,7 @@ paint_lock() {
 # (6 bytes, padded to 8, a row) that is set where the image is transparent.
 write_icon() {
   local painter=$1 target=$2 x y chunk bits mask_row=8
-  local image=$((40 + size * size * 4 + size * mask_row))
-  bytes=""
-  u16 0
-  u16 1 # icon
-  u16 1 # one image
-  byte $size
-  byte $size
-  byte 0 # no palette
-  byte 0
-  u16 1
-  u16 32
-  u32 $image
-  u32 $((6 + 16)) # offset of the image
-  u32 40
-  u32 $size
-  u32 $((size * 2))
-  u16 1
-  u16 32
-  u32 0
-  u32 $((size * size * 4 + size * mask_row))
-  u32 0
-  u32 0
-  u32 0
-  u32 0
+  icon_header $size $mask_row
   local -a alphas=()
   for ((y = size - 1; y >= 0; y--)); do
     for ((x = 0; x < size; x++)); do
@@ -138,7 +101,7 @@ write_icon() {
       byte "$bits"
     done
   done
-  printf "%b" "$bytes" >"$target"
+  write_image_bytes "$target"
 }
 
 write_icon paint_key "$out/lumo_main.ico"

@@ -28,6 +28,11 @@ class LoopbackSocket {
   // Waits at most waitMs in total for exactly length bytes. *received says how
   // many arrived, also when the result is not kOk.
   virtual SocketStatus Read(uint8_t* data, size_t length, uint32_t waitMs, size_t* received) = 0;
+  // Waits at most waitMs for bytes, then takes what has arrived (at most
+  // capacity) in one read: kOk with *received at least 1, kTimeout when
+  // nothing came, kClosed when the peer closed the connection.
+  virtual SocketStatus ReadSome(uint8_t* data, size_t capacity, uint32_t waitMs,
+                                size_t* received) = 0;
   // Waits at most waitMs in total until all length bytes are handed to the
   // system. *written says how many were.
   virtual SocketStatus WriteAll(const uint8_t* data, size_t length, uint32_t waitMs,

@@ -97,6 +97,25 @@ class PosixLoopbackSocket : public LoopbackSocket {
     return SocketStatus::kOk;
   }
 
+  SocketStatus ReadSome(uint8_t* data, size_t capacity, uint32_t waitMs,
+                        size_t* received) override {
+    *received = 0;
+    if (fd_ < 0) return SocketStatus::kClosed;
+    const Deadline deadline(waitMs);
+    for (;;) {
+      const WaitResult wait = WaitFor(fd_, POLLIN, deadline);
+      if (wait != WaitResult::kReady) return FromWait(wait);
+      const ssize_t n = recv(fd_, data, capacity, MSG_DONTWAIT);
+      if (n > 0) {
+        *received = static_cast<size_t>(n);
+        return SocketStatus::kOk;
+      }
+      if (n == 0) return SocketStatus::kClosed;
+      if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+      return FromErrno(errno);
+    }
+  }
+
   SocketStatus WriteAll(const uint8_t* data, size_t length, uint32_t waitMs,
                         size_t* written) override {
     *written = 0;

@@ -123,6 +123,26 @@ class WinsockLoopbackSocket : public LoopbackSocket {
     return SocketStatus::kOk;
   }
 
+  SocketStatus ReadSome(uint8_t* data, size_t capacity, uint32_t waitMs,
+                        size_t* received) override {
+    *received = 0;
+    if (socket_ == INVALID_SOCKET) return SocketStatus::kClosed;
+    const Deadline deadline(waitMs);
+    for (;;) {
+      const WaitResult wait = Wait(socket_, WaitFor::kRead, deadline);
+      if (wait != WaitResult::kReady) return FromWait(wait);
+      const int n = recv(socket_, reinterpret_cast<char*>(data), ChunkSize(capacity), 0);
+      if (n > 0) {
+        *received = static_cast<size_t>(n);
+        return SocketStatus::kOk;
+      }
+      if (n == 0) return SocketStatus::kClosed;
+      const int error = WSAGetLastError();
+      if (error == WSAEINTR || error == WSAEWOULDBLOCK) continue;
+      return FromWsaError(error);
+    }
+  }
+
   SocketStatus WriteAll(const uint8_t* data, size_t length, uint32_t waitMs,
                         size_t* written) override {
     *written = 0;

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "loopback_socket.h"
 #include "virtual_hello.h"
 #include "virtual_tokens.h"
 
@@ -260,6 +261,39 @@ std::vector<uint8_t> Report(uint8_t first) {
   std::vector<uint8_t> report(kReport);
   for (size_t i = 1; i < kReport; ++i) report[i] = static_cast<uint8_t>(first + i);
   return report;
+}
+
+// --- The socket itself ----------------------------------------------------------
+
+// ReadSome hands back what has arrived without waiting for more, tells a
+// silent peer from a closed one, and leaves the socket usable after a timeout.
+TEST(LoopbackSocketReadSome, TakesWhatArrivedThenTimesOutThenSeesTheClose) {
+  TestToken peer([](int fd) {
+    Send(fd, "abc");
+    uint8_t go;
+    if (Receive(fd, &go, 1)) Send(fd, "d");
+  });
+  auto socket = ConnectLoopback(peer.endpoint(), 1000);
+  ASSERT_NE(socket, nullptr);
+
+  uint8_t buffer[16] = {};
+  size_t received = 0;
+  ASSERT_EQ(socket->ReadSome(buffer, sizeof buffer, 2000, &received), SocketStatus::kOk);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), received), "abc");
+
+  EXPECT_EQ(socket->ReadSome(buffer, sizeof buffer, 30, &received), SocketStatus::kTimeout);
+  EXPECT_EQ(received, 0u);
+
+  const uint8_t go = 1;
+  size_t written = 0;
+  ASSERT_EQ(socket->WriteAll(&go, 1, 1000, &written), SocketStatus::kOk);
+  ASSERT_EQ(socket->ReadSome(buffer, 1, 2000, &received), SocketStatus::kOk);
+  EXPECT_EQ(buffer[0], 'd');
+  EXPECT_EQ(socket->ReadSome(buffer, sizeof buffer, 2000, &received), SocketStatus::kClosed);
+  EXPECT_EQ(received, 0u);
+
+  socket->Close();
+  EXPECT_EQ(socket->ReadSome(buffer, sizeof buffer, 10, &received), SocketStatus::kClosed);
 }
 
 // --- Hello line ----------------------------------------------------------------
