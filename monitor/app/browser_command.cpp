@@ -3,20 +3,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "browser/registry_text.h"
+
 namespace quill {
 
 namespace {
-
-// A REG_SZ value's bytes (UTF-16LE) up to the first zero character.
-std::u16string RegistryText(const std::vector<uint8_t>& data) {
-  std::u16string text;
-  for (size_t i = 0; i + 1 < data.size(); i += 2) {
-    char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-    if (c == u'\0') break;
-    text.push_back(c);
-  }
-  return text;
-}
 
 std::u16string ReadOpenCommand(RegistryPort& registry, const std::u16string& key) {
   uint32_t type = 0;
@@ -25,7 +16,7 @@ std::u16string ReadOpenCommand(RegistryPort& registry, const std::u16string& key
                          &data) != RegistryRead::kOk) {
     return u"";
   }
-  return ProgramOfOpenCommand(RegistryText(data));
+  return ProgramOfOpenCommand(RegistryBytesToText(data));
 }
 
 }  // namespace

@@ -103,7 +103,8 @@ int CUsbKey::ExpandUrl(const char* text, char* out, size_t outSize) {
   if (text == nullptr || out == nullptr || outSize == 0) return 1;
   size_t written = 0;
   // Room for the terminator is kept: a result that does not fit whole is
-  // refused rather than cut, so that no shortened URL is ever opened.
+  // refused rather than cut off at the buffer's end. (A UID read that fails
+  // still inserts its 32 zero bytes, which end the text there, as required.)
   auto fits = [&](size_t more) { return written + more < outSize; };
   for (const char* p = text; *p != '\0';) {
     if (std::strncmp(p, kUrlPlaceholder, kUrlPlaceholderLength) == 0) {

@@ -24,21 +24,7 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 # waits for no window manager), Wine's fonts with a Chinese font linked in,
 # and a program that keeps the desktop up. False when the display fails.
 start_desktop_session() {
-  echo "== starting the X display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
-    </dev/null >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    kill -0 "$xvfb_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ ! -s "$work/display" ]; then
-    echo "FAIL: Xvfb did not start" >&2
-    return 1
-  fi
-  DISPLAY=":$(head -n1 "$work/display")"
-  export DISPLAY
+  start_xvfb || return 1
 
   echo "== preparing the Wine prefix"
   export WINEPREFIX="$work/pfx" WINEARCH=win64 WINEDEBUG=-all,err+module

@@ -81,20 +81,7 @@ start_vtoken --token hid:A --uid "$uid"
 expected_uid=$(uid_text "$uid")
 
 if [ -z "${DISPLAY:-}" ]; then
-  echo "== starting Xvfb"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
-    </dev/null >/dev/null 2>&1 3>"$work/display" &
-  xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
-  if [ ! -s "$work/display" ]; then
-    echo "FAIL: Xvfb did not start" >&2
-    exit 1
-  fi
-  DISPLAY=":$(head -n1 "$work/display")"
-  export DISPLAY
+  start_xvfb || exit 1
 fi
 
 echo "== preparing the Wine prefix"

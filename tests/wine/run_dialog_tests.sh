@@ -69,22 +69,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-echo "== starting the X display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
-  </dev/null >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ ! -s "$work/display" ]; then
-  echo "FAIL: Xvfb did not start" >&2
-  cat "$work/xvfb.log" >&2
-  exit 1
-fi
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
+start_xvfb || exit 1
 echo "DISPLAY=$DISPLAY"
 if [ ! -f /usr/share/wine/fonts/tahoma.ttf ]; then
   echo "note: fonts-wine is not installed: the screenshots show substitute fonts"

@@ -21,3 +21,25 @@ stop_wineserver() {
     wineserver -w 2>/dev/null
   fi
 }
+
+# Starts one X display for the whole run (before the first Wine process) and
+# exports DISPLAY; sets $xvfb_pid for the caller's clean-up. False, after
+# the server's own words, when it does not come up within 10 s.
+start_xvfb() {
+  echo "== starting the X display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+    </dev/null >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$work/display" ]; then
+    echo "FAIL: Xvfb did not start" >&2
+    cat "$work/xvfb.log" >&2
+    return 1
+  fi
+  DISPLAY=":$(head -n1 "$work/display")"
+  export DISPLAY
+}

@@ -74,14 +74,9 @@ int SecureChunk(TokenHandle handle, bool write, int offset, uint8_t* buffer, int
 // written, when not null, receives the bytes of the chunks written so far.
 int SecureTransfer(TokenHandle handle, const uint8_t accessKey[8], bool write, int offset,
                    int* length, uint8_t* buffer, int* written = nullptr) {
-  int total = 0;
-  const struct Progress {
-    const int& total;
-    int* written;
-    ~Progress() {
-      if (written != nullptr) *written = total;
-    }
-  } progress{total, written};
+  int unused = 0;
+  int& total = written != nullptr ? *written : unused;  // kept current chunk by chunk
+  total = 0;
   if (TokenVerifyAccessKey(handle, accessKey) != 0) return 1;
   const int wanted = length != nullptr ? *length : -1;
   if (!InRange(offset, wanted, kSecureStorageSize) || (wanted > 0 && buffer == nullptr)) {
@@ -117,8 +112,7 @@ int TokenReadStorage(TokenHandle handle, int offset, int length, uint8_t* out) {
 }
 
 int TokenWriteStorage(TokenHandle handle, int offset, int length, const uint8_t* data) {
-  const LibraryLock lock;
-  return UserTransfer(handle, true, offset, length, const_cast<uint8_t*>(data));
+  return TokenWriteStorageCounted(handle, offset, length, data, nullptr);
 }
 
 int TokenWriteStorageCounted(TokenHandle handle, int offset, int length, const uint8_t* data,
@@ -152,8 +146,7 @@ int TokenSecureReadStorage(TokenHandle handle, const uint8_t accessKey[8], int o
 
 int TokenSecureWriteStorage(TokenHandle handle, const uint8_t accessKey[8], int offset, int length,
                             const uint8_t* data) {
-  const LibraryLock lock;
-  return SecureTransfer(handle, accessKey, true, offset, &length, const_cast<uint8_t*>(data));
+  return TokenSecureWriteStorageCounted(handle, accessKey, offset, length, data, nullptr);
 }
 
 int TokenReadMemory(TokenHandle handle, int offset, int length, uint8_t* out) {

@@ -118,6 +118,8 @@ TEST_F(LogonUrlTest, ModelTwoRefusesAValueTheQuotesPushPastTheBuffer) {
   // 258 characters and two quotes need 261 with the terminator: the closing
   // quote would be cut off, so nothing is started.
   OneToken("QUILL_BROWSER", 2);
+  system.environment[u"QUILL_BROWSER"] = std::u16string(260, u'p');
+  EXPECT_EQ(Open(), kUrlStartFailed);  // usable, at its limit, but it cannot be quoted whole
   system.environment[u"QUILL_BROWSER"] = std::u16string(258, u'p');
   EXPECT_EQ(Open(), kUrlStartFailed);
   system.environment[u"QUILL_BROWSER"] = std::u16string(257, u'p');

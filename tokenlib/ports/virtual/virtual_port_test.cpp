@@ -278,6 +278,8 @@ TEST(LoopbackSocketReadSome, TakesWhatArrivedThenTimesOutThenSeesTheClose) {
 
   uint8_t buffer[16] = {};
   size_t received = 0;
+  EXPECT_EQ(socket->ReadSome(buffer, 0, 2000, &received), SocketStatus::kOk) << "room for nothing";
+  EXPECT_EQ(received, 0u);
   ASSERT_EQ(socket->ReadSome(buffer, sizeof buffer, 2000, &received), SocketStatus::kOk);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), received), "abc");
 

@@ -2,6 +2,7 @@
 // cannot be written, large cipher data, interrupted writes, plain-word
 // failures, and the help.
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 #include "quill_fixture.h"
@@ -88,6 +89,10 @@ TEST_F(QuillSafetyTest, AUidPrefixMustFitOneToken) {
   run = Quill({"logout", "--uid", "0123456789abcdef0123456789abcdef0"});
   EXPECT_EQ(run.status, 2) << "33 digits are no UID";
   EXPECT_EQ(Quill({"logout", "--uid", Uid(second).substr(0, 31)}).status, 0);
+  EXPECT_EQ(Quill({"logout", "--uid", ""}).status, 2) << "an empty UID names no token";
+  std::string upper = Uid(second).substr(0, 6);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(Quill({"logout", "--uid", upper}).status, 0) << "hexadecimal digits in either case";
 }
 
 TEST_F(QuillSafetyTest, ATokenThatLeftIsNeverReplacedByAnother) {
