@@ -1,13 +1,16 @@
-// The host's requests on any payload: parsed, checked against the member
-// table and run (on a machine with no token, in-memory control ports), and
-// the request loop on any framed input. Every request gets one reply, and
-// every reply is a JSON object.
+// The host's requests on any payload: parsed, checked against the origin
+// policy and the member table and run (on a machine with no token,
+// in-memory control ports), and the request loop on any framed input. Every
+// request gets one reply, every reply is a JSON object, and a host bound to
+// an origin is bound to one that was sent.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "frame_io.h"
+#include "origin.h"
+#include "policy_source.h"
 #include "ports/fake/fake_control_ports.h"
 #include "request.h"
 #include "request_parse.h"
@@ -44,6 +47,26 @@ class StringSink : public quill::host::ByteSink {
   std::string written;
 };
 
+// Forbids the subdomains of evil.example and allows good.example; every
+// fourth reading finds the policy unusable.
+class FixedPolicy : public quill::host::PolicySource {
+ public:
+  quill::host::PolicyReading Read() override {
+    quill::host::PolicyReading reading;
+    if (++reads_ % 4 == 0) {
+      reading.usable = false;
+      reading.problem = "the policy of the fuzz target is unusable this time";
+      return reading;
+    }
+    quill::host::PolicyFromPatterns({"https://good.example"}, {"https://*.evil.example"},
+                                    &reading.policy, &reading.problem);
+    return reading;
+  }
+
+ private:
+  int reads_ = 0;
+};
+
 void CheckReply(const std::string& reply) {
   const Json parsed = Json::parse(reply, nullptr, /*allow_exceptions=*/false);
   if (parsed.is_discarded() || !parsed.is_object()) std::abort();
@@ -62,14 +85,24 @@ void Answer(const std::string& payload) {
       }
     }
   }
-  CheckReply(quill::host::AnswerRequest(payload));
+  FixedPolicy policy;
+  quill::host::RequestHandler handler(policy);
+  CheckReply(handler.Answer(payload));
+  if (handler.boundOrigin()) {
+    // Bound only by a valid origin, which prints as it was sent.
+    if (!request.hasOrigin || !request.origin.is_string() ||
+        request.origin.get<std::string>() != handler.boundOrigin()->ToString()) {
+      std::abort();
+    }
+  }
 }
 
 void Serve(const uint8_t* data, size_t size) {
   InputSource input(data, size);
   StringSink output;
   std::string diagnostic;
-  const int status = quill::host::ServeRequests(input, output, &diagnostic);
+  FixedPolicy policy;
+  const int status = quill::host::ServeRequests(input, output, policy, &diagnostic);
   if (status != quill::host::kExitDone && diagnostic.empty()) std::abort();
   InputSource replies(reinterpret_cast<const uint8_t*>(output.written.data()),
                       output.written.size());

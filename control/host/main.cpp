@@ -3,12 +3,14 @@
 // registration with the browsers of the current user.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "askpass.h"
 #include "askpass_dialog.h"
 #include "host_platform.h"
+#include "policy_source.h"
 #include "registration.h"
 #include "serve.h"
 #include "session.h"
@@ -47,8 +49,10 @@ int Serve() {
   platform.dialog = &dialog;
   ResetControl(platform);
 
+  // Web pages' requests are checked against this machine's origin policy.
+  const std::unique_ptr<PolicySource> policy = MachinePolicySource();
   std::string diagnostic;
-  const int status = ServeRequests(*stdio.requests, *stdio.replies, &diagnostic);
+  const int status = ServeRequests(*stdio.requests, *stdio.replies, *policy, &diagnostic);
   if (!diagnostic.empty()) std::fprintf(stderr, "%s\n", diagnostic.c_str());
   return status;
 }

@@ -1,7 +1,9 @@
 #include "request.h"
 
 #include <exception>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "member_table.h"
 #include "request_error.h"
@@ -28,6 +30,7 @@ MemberKind KindOf(RequestVerb verb) {
     case RequestVerb::kPut:
       return MemberKind::kPropertyPut;
     case RequestVerb::kCall:
+    case RequestVerb::kQuery:  // answered before any member is looked up
       break;
   }
   return MemberKind::kMethod;
@@ -93,10 +96,16 @@ std::string ErrorReply(const Json& id, const RequestError& error) {
   return Dump(reply);
 }
 
-std::string Answer(const std::string& payload) {
-  ParsedRequest request;
+std::string ResultReply(const Json& id, Json result) {
+  Json reply = Json::object();
+  reply["id"] = id;
+  reply["result"] = std::move(result);
+  return Dump(reply);
+}
+
+// Runs a member request; the origin, if any, has passed its checks.
+std::string RunMember(const ParsedRequest& request) {
   RequestError error{RequestErrorKind::kBadRequest, ""};
-  if (!ParseRequest(payload, &request, &error)) return ErrorReply(request.id, error);
   const MemberInfo* member = LookUp(request, &error);
   if (!member) return ErrorReply(request.id, error);
   ScriptArgs args;
@@ -108,22 +117,79 @@ std::string Answer(const std::string& payload) {
     return ErrorReply(request.id, {RequestErrorKind::kTypeMismatch,
                                    std::string(member->name) + " refused its arguments"});
   }
-  Json reply = Json::object();
-  reply["id"] = request.id;
-  reply["result"] = member->kind == MemberKind::kPropertyPut ? Json() : FromScriptValue(result);
-  return Dump(reply);
+  return ResultReply(request.id,
+                     member->kind == MemberKind::kPropertyPut ? Json() : FromScriptValue(result));
+}
+
+// The origin of a request, or why it is not one.
+std::optional<WebOrigin> CheckedOrigin(const Json& sent, RequestError* error) {
+  if (!sent.is_string()) {
+    *error = {RequestErrorKind::kBadOrigin, "the origin is not a string"};
+    return std::nullopt;
+  }
+  std::string problem;
+  std::optional<WebOrigin> origin = ParseOrigin(sent.get<std::string>(), &problem);
+  if (!origin) {
+    *error = {RequestErrorKind::kBadOrigin,
+              Quoted(sent.get<std::string>()) + " is not a web origin: " + problem};
+  }
+  return origin;
 }
 
 }  // namespace
 
-std::string AnswerRequest(const std::string& payload) {
+std::string RequestHandler::Answer(const std::string& payload) {
   // Nothing thrown below may end the host; the JSON library's exceptions
   // (and an allocation failure) stay inside this function.
   try {
-    return Answer(payload);
+    return AnswerParsed(payload);
   } catch (const std::exception&) {
     return ErrorReply(Json(), {RequestErrorKind::kBadRequest, "the request could not be handled"});
   }
+}
+
+std::string RequestHandler::AnswerParsed(const std::string& payload) {
+  ParsedRequest request;
+  RequestError error{RequestErrorKind::kBadRequest, ""};
+  const bool parsed = ParseRequest(payload, &request, &error);
+  // Whatever else is wrong with an object, its origin is checked first.
+  std::optional<WebOrigin> origin;
+  if (request.isObject && request.hasOrigin) {
+    RequestError originError{RequestErrorKind::kBadOrigin, ""};
+    origin = CheckedOrigin(request.origin, &originError);
+    if (!origin) return ErrorReply(request.id, originError);
+  }
+  if (request.isObject && bound_ && (!origin || *origin != *bound_)) {
+    return ErrorReply(request.id,
+                      {RequestErrorKind::kOriginMismatch,
+                       origin ? "this host process serves another origin; " + origin->ToString() +
+                                    " needs a host process of its own"
+                              : "this host serves a web origin: a request without one is refused"});
+  }
+  if (!origin) {
+    // A local program's request, on a host no web page has bound.
+    return parsed ? RunMember(request) : ErrorReply(request.id, error);
+  }
+  if (!bound_) bound_ = origin;
+
+  const PolicyReading policy = policy_.Read();
+  if (!policy.usable) {
+    return ErrorReply(request.id, {RequestErrorKind::kPolicyUnreadable,
+                                   "the machine's origin policy cannot be used, so every web "
+                                   "origin is refused until an administrator mends it: " +
+                                       policy.problem});
+  }
+  if (!parsed) return ErrorReply(request.id, error);
+  const PolicyDecision decision = DecideOrigin(policy.policy, *origin);
+  if (request.verb == RequestVerb::kQuery) {
+    return ResultReply(request.id, PolicyDecisionName(decision));
+  }
+  if (decision == PolicyDecision::kForbid) {
+    return ErrorReply(request.id, {RequestErrorKind::kOriginForbidden,
+                                   "an administrator has forbidden the origin " +
+                                       origin->ToString() + " to use the token on this machine"});
+  }
+  return RunMember(request);
 }
 
 }  // namespace quill::host

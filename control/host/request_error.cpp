@@ -16,6 +16,14 @@ const char* RequestErrorCode(RequestErrorKind kind) {
       return "not-a-property";
     case RequestErrorKind::kNotAMethod:
       return "not-a-method";
+    case RequestErrorKind::kBadOrigin:
+      return "bad-origin";
+    case RequestErrorKind::kOriginForbidden:
+      return "origin-forbidden";
+    case RequestErrorKind::kOriginMismatch:
+      return "origin-mismatch";
+    case RequestErrorKind::kPolicyUnreadable:
+      return "policy-unreadable";
   }
   return "bad-request";
 }

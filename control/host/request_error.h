@@ -12,6 +12,10 @@ enum class RequestErrorKind {
   kTypeMismatch,
   kNotAProperty,
   kNotAMethod,
+  kBadOrigin,
+  kOriginForbidden,
+  kOriginMismatch,
+  kPolicyUnreadable,
 };
 
 struct RequestError {
@@ -20,7 +24,8 @@ struct RequestError {
 };
 
 // "bad-request", "unknown-member", "bad-arity", "type-mismatch",
-// "not-a-property", "not-a-method".
+// "not-a-property", "not-a-method", "bad-origin", "origin-forbidden",
+// "origin-mismatch", "policy-unreadable".
 const char* RequestErrorCode(RequestErrorKind kind);
 
 }  // namespace quill::host

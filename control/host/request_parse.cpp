@@ -5,6 +5,8 @@
 namespace quill::host {
 namespace {
 
+constexpr char kPolicyQuery[] = "policy";
+
 bool Fail(const std::string& message, RequestError* error) {
   *error = RequestError{RequestErrorKind::kBadRequest, message};
   return false;
@@ -37,7 +39,12 @@ bool ParseRequest(const std::string& payload, ParsedRequest* request, RequestErr
   if (body.is_discarded()) return Fail("the request is not valid JSON", error);
   if (!body.is_object()) return Fail("the request is not a JSON object", error);
 
+  request->isObject = true;
   if (auto id = body.find("id"); id != body.end()) request->id = std::move(*id);
+  if (auto origin = body.find("origin"); origin != body.end()) {
+    request->hasOrigin = true;
+    request->origin = std::move(*origin);
+  }
 
   static constexpr std::pair<const char*, RequestVerb> kVerbs[] = {
       {"call", RequestVerb::kCall}, {"get", RequestVerb::kGet}, {"put", RequestVerb::kPut}};
@@ -49,6 +56,17 @@ bool ParseRequest(const std::string& payload, ParsedRequest* request, RequestErr
     ++verbs;
     request->verb = verb;
     name = &*found;
+  }
+  if (request->hasOrigin) {
+    if (auto query = body.find("query"); query != body.end()) {
+      if (verbs != 0) return Fail("a query has none of call, get and put", error);
+      if (!query->is_string() || query->get<std::string>() != kPolicyQuery) {
+        return Fail("the only query is \"policy\"", error);
+      }
+      request->verb = RequestVerb::kQuery;
+      request->name = kPolicyQuery;
+      return true;
+    }
   }
   if (verbs != 1) return Fail("a request has exactly one of call, get and put", error);
   if (!name->is_string()) return Fail("the member name is not a string", error);

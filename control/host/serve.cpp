@@ -4,8 +4,10 @@
 
 namespace quill::host {
 
-int ServeRequests(ByteSource& unbuffered, ByteSink& output, std::string* diagnostic) {
+int ServeRequests(ByteSource& unbuffered, ByteSink& output, PolicySource& policy,
+                  std::string* diagnostic) {
   diagnostic->clear();
+  RequestHandler requests(policy);
   BufferedSource input(unbuffered);
   std::string payload;
   for (;;) {
@@ -25,7 +27,7 @@ int ServeRequests(ByteSource& unbuffered, ByteSink& output, std::string* diagnos
       case FrameStatus::kFrame:
         break;
     }
-    if (!WriteFrame(output, AnswerRequest(payload))) {
+    if (!WriteFrame(output, requests.Answer(payload))) {
       *diagnostic = "quill-host: a reply could not be written";
       return kExitWriteFailed;
     }
