@@ -1,8 +1,7 @@
 #!/bin/bash
 # Lays out lumoMonitor's shipping folder from the two Windows builds.
 #
-#   make-shipping.sh WIN32_BUILD WIN64_BUILD OUT
-#   make-shipping.sh --test-build WIN32_BUILD WIN64_BUILD OUT
+#   make-shipping.sh [--test-build] [--browser BROWSER_BUILD] WIN32_BUILD WIN64_BUILD OUT
 #
 # OUT receives exactly:
 #   lumoMonitor.exe                the 32-bit program (--test-build: the 64-bit
@@ -11,23 +10,35 @@
 #   IE/plugreg64.exe               64-bit registration helper
 #   IE/lumoActiveX.win32.ocx       32-bit control
 #   IE/lumoActiveX.x64.ocx         64-bit control
-# The browser extension packages (Mozilla/lumoPlugin.xpi, Chrome/lumoPlugin.crx)
-# are not built yet: their folders are left out, never filled with stand-ins.
-# An earlier shipping folder at OUT is replaced; any other folder that is not
-# empty is left alone (exit status 1). Exit status 1 also when a file is
-# missing, 2 for a bad command line.
+#   Mozilla/lumoPlugin.xpi         the Firefox extension  } with --browser only:
+#   Chrome/lumoPlugin.crx          the Chrome extension   } BROWSER_BUILD is the
+#                                  browser folder of a native build (B/browser)
+# Without --browser the extension folders are left out, never filled with
+# stand-ins. An earlier shipping folder at OUT is replaced; any other folder
+# that is not empty is left alone (exit status 1). Exit status 1 also when a
+# file is missing, 2 for a bad command line.
 set -u
 
 usage() {
-  echo "usage: $0 [--test-build] WIN32_BUILD WIN64_BUILD OUT" >&2
+  echo "usage: $0 [--test-build] [--browser BROWSER_BUILD] WIN32_BUILD WIN64_BUILD OUT" >&2
   exit 2
 }
 
 test_build=0
-if [ "${1:-}" = "--test-build" ]; then
-  test_build=1
+browser=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --test-build) test_build=1 ;;
+    --browser)
+      if [ $# -lt 2 ] || [ -z "$2" ]; then usage; fi
+      browser=$2
+      shift
+      ;;
+    --*) usage ;;
+    *) break ;;
+  esac
   shift
-fi
+done
 [ $# -eq 3 ] || usage
 win32=$1
 win64=$2
@@ -44,6 +55,12 @@ files=(
   "IE/lumoActiveX.win32.ocx|$win32/control/com/lumoActiveX.win32.ocx"
   "IE/lumoActiveX.x64.ocx|$win64/control/com/lumoActiveX.x64.ocx"
 )
+if [ -n "$browser" ]; then
+  files+=(
+    "Mozilla/lumoPlugin.xpi|$browser/lumoPlugin.xpi"
+    "Chrome/lumoPlugin.crx|$browser/lumoPlugin.crx"
+  )
+fi
 
 missing=0
 for entry in "${files[@]}"; do
@@ -63,9 +80,10 @@ if [ -e "$out" ] && [ -n "$(ls -A "$out" 2>/dev/null)" ] && [ ! -f "$out/lumoMon
   echo "not replaced: $out is not empty and holds no lumoMonitor.exe" >&2
   exit 1
 fi
-rm -rf "$out" && mkdir -p "$out/IE" || exit 1
+rm -rf "$out" && mkdir -p "$out" || exit 1
 for entry in "${files[@]}"; do
-  cp "${entry#*|}" "$out/${entry%%|*}" || exit 1
+  target="$out/${entry%%|*}"
+  mkdir -p "$(dirname "$target")" && cp "${entry#*|}" "$target" || exit 1
 done
 
 if [ "$test_build" = 1 ]; then
@@ -73,4 +91,6 @@ if [ "$test_build" = 1 ]; then
 else
   echo "shipping folder: $out"
 fi
-echo "Mozilla/lumoPlugin.xpi and Chrome/lumoPlugin.crx are not built yet: those folders are left out"
+if [ -z "$browser" ]; then
+  echo "Mozilla/lumoPlugin.xpi and Chrome/lumoPlugin.crx are not built yet: those folders are left out"
+fi
