@@ -16,7 +16,13 @@ if [ "${1:-}" != "--native" ]; then
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
     wine64 wine libwine-dev xvfb xauth
     imagemagick fonts-wine fonts-wqy-microhei
+    chromium chromium-driver firefox-esr openssl zip unzip python3
+    wixl msitools osslsigncode
   )
+  # Node.js and npm for the browser extension's tooling, unless a Node.js
+  # (with its own npm) is already on the machine.
+  command -v node >/dev/null 2>&1 || packages+=(nodejs)
+  command -v npm >/dev/null 2>&1 || packages+=(npm)
 fi
 
 missing=()

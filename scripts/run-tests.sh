@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native build with its unit and
-# loopback tests, the sanitizer runs and the fuzz targets, both Windows cross
-# builds, and the Windows programs under Wine (token library, COM server,
-# login dialog, the tray monitor, the remote-desktop relay and its add-in).
+# loopback tests (the browser extension's tests and the tests in real
+# headless Chromium and Firefox among them), the sanitizer runs and the fuzz
+# targets, both Windows cross builds, the Windows programs under Wine (token
+# library, COM server, login dialog, the tray monitor, the remote-desktop relay
+# and its add-in, the host's registry policy), and the installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +18,7 @@ step "Native build (tests and benchmarks)"
 cmake --preset linux-debug >/dev/null
 cmake --build --preset linux-debug -j2
 
-step "Native tests"
+step "Native tests (with the extension's tests and the real-browser tests)"
 ctest --preset linux-debug -j2
 
 step "Thread-safety test under ThreadSanitizer"
@@ -60,5 +62,14 @@ bash tests/wine/run_relay_tests.sh "$vtoken" build/linux-debug/monitor/relay/qui
 
 step "Remote-desktop client add-in under Wine"
 bash tests/wine/run_addin_tests.sh build/win64 "$vtoken"
+
+step "The host's registry policy under Wine"
+bash control/host/tests/wine/run_policy_test.sh build/win64/control/host/quill-host.exe
+
+step "Installer: Quill.msi built, signed, its tables read back"
+bash scripts/build-msi.sh --browser build/linux-debug/browser
+
+step "Installer under Wine: install, script, upgrade, uninstall"
+bash tests/wine/run_msi_tests.sh "$vtoken" build/win32 build/win64 build/linux-debug/browser
 
 step "All tests passed in $((SECONDS - started)) s"
