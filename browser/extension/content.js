@@ -68,9 +68,9 @@
       toPage({ id: data.id, error: { code: "bad-call", message: "a request with this id is still waiting" } });
       return;
     }
-    if (!port) port = connect();
     pending.add(data.id);
     try {
+      if (!port) port = connect();
       port.postMessage(request);
     } catch {
       // The extension was reloaded or removed under this page.

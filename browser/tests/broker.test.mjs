@@ -9,9 +9,9 @@ import { fakeBrowser, scriptedHost, settle } from "./support/fake_browser.mjs";
 const SITE = "https://shop.example";
 const OTHER = "https://other.example";
 
-function start(options) {
+function start({ idleHostMs = 50, ...options } = {}) {
   const api = fakeBrowser(options);
-  const broker = new Broker(api);
+  const broker = new Broker(api, { idleHostMs });
   broker.listen();
   return { api, broker };
 }
@@ -134,6 +134,47 @@ test("the user is asked once per origin and tab, and the answer holds", async (t
     assert.equal(api.windowsCreated.length, 2, "asked again");
   });
 
+  await t.test("frames of several origins in one tab: one window at a time", async () => {
+    const { api } = start();
+    const frames = [SITE, OTHER, "https://third.example"].map((origin) => api.connectPage({ origin, tab: 1 }));
+    for (const frame of frames) frame.postMessage(call(1));
+    await settle();
+    assert.equal(api.windowsCreated.length, 1);
+    await api.answerConsent(api.windowsCreated[0], "deny");
+    assert.equal(api.windowsCreated.length, 2, "the next one opens after the answer");
+    assert.equal(new URL(api.windowsCreated[1].url).searchParams.get("origin"), OTHER);
+    api.windows.onRemoved.emit(api.windowsCreated[1].id);
+    await settle();
+    assert.equal(api.windowsCreated.length, 3);
+    assert.deepEqual(
+      frames.map((frame) => frame.replies.map((reply) => reply.error?.code)),
+      [["consent-denied"], ["consent-denied"], []],
+    );
+    const elsewhere = api.connectPage({ origin: OTHER, tab: 2 });
+    elsewhere.postMessage(call(1));
+    await settle();
+    assert.equal(api.windowsCreated.length, 4, "another tab is not held up");
+  });
+
+  await t.test("a tab closed while it asks: its requests are refused and its window goes", async () => {
+    const { api } = start();
+    const removed = [];
+    const remove = api.windows.remove;
+    api.windows.remove = (id) => {
+      removed.push(id);
+      return remove(id);
+    };
+    const page = api.connectPage({ origin: SITE, tab: 1 });
+    page.postMessage(call(1));
+    await settle();
+    api.tabs.onRemoved.emit(1);
+    await settle();
+    assert.equal(page.replies[0].error.code, "consent-denied");
+    assert.deepEqual(removed, [api.windowsCreated[0].id]);
+    await api.answerConsent(api.windowsCreated[0], "always-allow");
+    assert.deepEqual(await api.storage.local.get("decisions"), {}, "a late answer is for no prompt");
+  });
+
   await t.test("always allow: remembered for every tab", async () => {
     const { api } = start();
     const first = api.connectPage({ origin: SITE, tab: 1 });
@@ -181,6 +222,26 @@ test("the user is asked once per origin and tab, and the answer holds", async (t
     const granted = api.connectPage({ origin: SITE, tab: 2 });
     assert.equal((await granted.ask(call(7))).result, "UID-1");
     assert.equal(asking.replies.length, 0);
+  });
+
+  await t.test("a window left open across a restart of the background answers no new prompt", async () => {
+    const { api } = start();
+    const first = api.connectPage({ origin: SITE, tab: 1 });
+    first.postMessage(call(1));
+    await settle();
+    // The background restarts (Chrome ends idle workers): its prompts are lost.
+    api.runtime.onConnect.listeners = [];
+    api.runtime.onMessage.listeners = [];
+    new Broker(api).listen();
+    const second = api.connectPage({ origin: OTHER, tab: 2 });
+    second.postMessage(call(1));
+    await settle();
+    assert.equal(api.windowsCreated.length, 2);
+    await api.answerConsent(api.windowsCreated[0], "always-allow");
+    assert.deepEqual(await api.storage.local.get("decisions"), {}, "the old window's answer is for no prompt now");
+    assert.equal(second.replies.length, 0, "the other site still waits for its own window");
+    await api.answerConsent(api.windowsCreated[1], "deny");
+    assert.equal(second.replies[0].error.code, "consent-denied");
   });
 
   await t.test("answers from anything but the consent window are ignored", async () => {
@@ -355,5 +416,32 @@ test("one host per origin; a host that ends is restarted and the page told once"
     await settle();
     assert.equal(api.windowsCreated.length, 1, "asked again");
     assert.equal(api.hosts.length, 2, "a new host answered the policy question");
+  });
+
+  await t.test("a revoke and another answer at the same moment both hold", async () => {
+    const { api, broker } = start();
+    await broker.consent.remember(SITE, "allow");
+    await Promise.all([broker.consent.revoke(SITE), broker.consent.remember(OTHER, "deny")]);
+    assert.deepEqual(await api.storage.local.get("decisions"), { decisions: { [OTHER]: "deny" } });
+  });
+
+  await t.test("an origin none of whose frames is left gives up its host after a while", async () => {
+    const { api, broker } = start({ respond: scriptedHost({ policy: "allow" }), idleHostMs: 30 });
+    const leaving = api.connectPage({ origin: SITE, tab: 1 });
+    assert.equal((await leaving.ask(call(1))).result, "UID-1");
+    leaving.disconnect();
+    // The site's next page, soon after: the same session.
+    const next = api.connectPage({ origin: SITE, tab: 1 });
+    await new Promise((resolve) => setTimeout(resolve, 60));
+    assert.equal((await next.ask(call(2))).result, "UID-1");
+    next.disconnect();
+    await new Promise((resolve) => setTimeout(resolve, 60));
+    await settle();
+    assert.equal(api.hosts[0].port.open, false, "the host's port was closed");
+    assert.equal(broker.origins.size, 0, "nothing is kept for the origin");
+    const later = api.connectPage({ origin: SITE, tab: 1 });
+    const reply = await later.ask(call(3));
+    assert.equal(reply.result, "UID-2");
+    assert.equal(reply.notice, undefined, "a new page, not a restart it must hear of");
   });
 });

@@ -74,6 +74,34 @@ test("CRX3: the id comes from the key, the signature covers the contents", () =>
   assert.match(parsed.id, /^[a-p]{32}$/);
   assert.deepEqual(parsed.zip, zip);
 
+  // The header as Chrome reads it, byte by byte: field 2 (the RSA proof)
+  // holding public_key = 1 and signature = 2, then field 10000 holding
+  // SignedData { crx_id = 1 }: the first 16 bytes of the key's SHA-256.
+  const twoByteVarint = (n) => [(n & 0x7f) | 0x80, n >> 7];
+  const header = crx.subarray(12, 12 + crx.readUInt32LE(8));
+  const signatureAt = 3 + 1 + 2 + publicDer.length + 3;
+  const signature = header.subarray(signatureAt, signatureAt + 256);
+  const crxId = crypto.createHash("sha256").update(publicDer).digest().subarray(0, 16);
+  const signedData = Buffer.concat([Buffer.from([0x0a, 16]), crxId]);
+  const proofLength = 1 + 2 + publicDer.length + 3 + 256;
+  assert.deepEqual(
+    header,
+    Buffer.concat([
+      Buffer.from([0x12, ...twoByteVarint(proofLength), 0x0a, ...twoByteVarint(publicDer.length)]),
+      publicDer,
+      Buffer.from([0x12, ...twoByteVarint(256)]),
+      signature,
+      Buffer.from([0x82, 0xf1, 0x04, signedData.length]),
+      signedData,
+    ]),
+  );
+  // What is signed: "CRX3 SignedData", a NUL, the SignedData's length
+  // (LE32), the SignedData, the zip.
+  const length = Buffer.alloc(4);
+  length.writeUInt32LE(signedData.length);
+  const signedInput = Buffer.concat([Buffer.from("CRX3 SignedData\0", "latin1"), length, signedData, zip]);
+  assert.ok(crypto.verify("sha256", signedInput, crypto.createPublicKey(key), signature));
+
   const tampered = Buffer.from(crx);
   tampered[tampered.length - 30] ^= 1;
   assert.throws(() => parseCrx3(tampered), /signature/);

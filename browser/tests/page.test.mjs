@@ -47,6 +47,7 @@ async function openPage({
   origin = "https://shop.example",
   respond = scriptedHost({ policy: "allow" }),
   withoutExtension = false,
+  extensionReloaded = false,
 } = {}) {
   const window = new FakeWindow(origin);
   const api = fakeBrowser({ respond });
@@ -56,6 +57,7 @@ async function openPage({
     const runtime = {
       getManifest: () => ({ version: "3.1.0" }),
       connect: () => {
+        if (extensionReloaded) throw new Error("Extension context invalidated.");
         const port = api.connectPage({ origin, tab: 1 });
         const post = port.postMessage.bind(port);
         port.postMessage = (message) => {
@@ -128,6 +130,11 @@ test("what a window message cannot carry is refused in the page", async () => {
     quill.QuillOpen(() => "1234"),
     { code: "bad-call" },
   );
+});
+
+test("an extension reloaded under the page: the call fails instead of waiting forever", async () => {
+  const { quill } = await openPage({ extensionReloaded: true });
+  await assert.rejects(quill.QuillGetUID(), { name: "QuillError", code: "host-exited" });
 });
 
 test("no extension: extension-missing after about a second", async () => {

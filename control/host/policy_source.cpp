@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace quill::host {
@@ -23,7 +22,15 @@ PolicyReading ReadPolicyFile(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (status.type() == fs::file_type::not_found) return PolicyReading();
+  if (status.type() == fs::file_type::not_found) {
+    // A link whose target is gone is a policy that cannot be read, not a
+    // missing one: it may have been meant to forbid something.
+    std::error_code linkError;
+    if (fs::is_symlink(fs::symlink_status(path, linkError))) {
+      return Unusable(path, "is a link to a file that does not exist");
+    }
+    return PolicyReading();
+  }
   if (error) return Unusable(path, "cannot be examined: " + error.message());
   if (status.type() != fs::file_type::regular) return Unusable(path, "is not a regular file");
   const std::uintmax_t size = fs::file_size(path, error);
@@ -32,8 +39,13 @@ PolicyReading ReadPolicyFile(const std::string& path) {
 
   std::ifstream file(path, std::ios::binary);
   if (!file) return Unusable(path, "cannot be opened");
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // Read at most one byte past the limit: a file that grew after its size
+  // was checked is refused, not read whole.
+  std::string text(static_cast<size_t>(kLargestPolicyFile) + 1, '\0');
+  file.read(&text[0], static_cast<std::streamsize>(text.size()));
   if (file.bad()) return Unusable(path, "cannot be read");
+  text.resize(static_cast<size_t>(file.gcount()));
+  if (text.size() > kLargestPolicyFile) return Unusable(path, "is larger than 1 MiB");
 
   PolicyReading reading;
   std::string problem;

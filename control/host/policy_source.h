@@ -29,8 +29,9 @@ class PolicySource {
 };
 
 // The policy in a JSON file (the form of ParsePolicyJson). A file that does
-// not exist is no policy; one that cannot be read, is not a regular file, is
-// larger than 1 MiB or is malformed makes the reading unusable.
+// not exist is no policy; one that cannot be read, is not a regular file (a
+// link to nothing included), is larger than 1 MiB or is malformed makes the
+// reading unusable.
 PolicyReading ReadPolicyFile(const std::string& path);
 
 // The source of this machine (per platform).

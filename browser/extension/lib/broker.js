@@ -17,6 +17,10 @@ import { managedDecision, senderOrigin } from "./origin_rules.js";
 import { checkPageMessage, hostRequest } from "./page_request.js";
 
 export const PAGE_PORT_NAME = "quill-page";
+// How long an origin's host outlives the last of its frames that used it, so
+// that moving between a site's pages keeps the session while a site that
+// is gone (or a page that made frames of many origins) holds no process.
+export const IDLE_HOST_MS = 60 * 1000;
 const MANAGED_KEYS = ["forbiddenOrigins", "allowedOrigins"];
 
 function failure(code, message) {
@@ -42,11 +46,12 @@ class Frame {
 
 export class Broker {
   // api: the browser's extension API, or a fake with the same shape.
-  constructor(api, { hostName, consent } = {}) {
+  constructor(api, { hostName, consent, idleHostMs = IDLE_HOST_MS } = {}) {
     this.api = api;
     this.hostName = hostName;
     this.consent = consent ?? new ConsentKeeper(api);
-    // origin -> {link, queue, running}
+    this.idleHostMs = idleHostMs;
+    // origin -> {link, queue, running, frames, idleTimer}
     this.origins = new Map();
     this.managed = null;
   }
@@ -77,12 +82,35 @@ export class Broker {
     const frame = new Frame(port);
     const origin = senderOrigin(port.sender);
     const tab = port.sender?.tab?.id ?? -1;
+    if (origin !== null) this.frameCame(origin);
     port.onMessage.addListener((message) => this.pageMessage(frame, origin, tab, message));
     port.onDisconnect.addListener(() => {
       frame.gone = true;
+      if (origin === null) return;
       // Its waiting requests go; a reply in flight for it is discarded.
-      if (origin !== null) this.origins.get(origin)?.queue.remove((item) => item.frame === frame);
+      this.origins.get(origin)?.queue.remove((item) => item.frame === frame);
+      this.frameLeft(origin);
     });
+  }
+
+  frameCame(origin) {
+    const service = this.service(origin);
+    service.frames += 1;
+    clearTimeout(service.idleTimer);
+    service.idleTimer = undefined;
+  }
+
+  // The origin's last frame gone: its host ends unless a frame comes back soon.
+  frameLeft(origin) {
+    const service = this.origins.get(origin);
+    if (!service) return;
+    service.frames -= 1;
+    if (service.frames > 0) return;
+    service.idleTimer = setTimeout(() => {
+      if (this.origins.get(origin) !== service || service.frames > 0) return;
+      this.origins.delete(origin);
+      service.link.close();
+    }, this.idleHostMs);
   }
 
   pageMessage(frame, origin, tab, message) {
@@ -108,7 +136,13 @@ export class Broker {
   service(origin) {
     let service = this.origins.get(origin);
     if (!service) {
-      service = { link: new HostLink(this.api.runtime, this.hostName), queue: new FairQueue(), running: false };
+      service = {
+        link: new HostLink(this.api.runtime, this.hostName),
+        queue: new FairQueue(),
+        running: false,
+        frames: 0,
+        idleTimer: undefined,
+      };
       this.origins.set(origin, service);
     }
     return service;
@@ -153,7 +187,7 @@ export class Broker {
             });
           }
         }
-        this.pump(origin);
+        if (this.origins.get(origin) === service) this.pump(origin);
       });
       return;
     }

@@ -39,6 +39,14 @@ export function grantKey(tab, origin) {
   return `${tab}|${origin}`;
 }
 
+// A prompt's id: unguessable and never reused, so that a consent window left
+// open from before the background restarted cannot answer another prompt.
+function newPromptId() {
+  const bytes = new Uint8Array(16);
+  globalThis.crypto.getRandomValues(bytes);
+  return Array.from(bytes, (byte) => byte.toString(16).padStart(2, "0")).join("");
+}
+
 export class ConsentKeeper {
   // api: the browser's extension API (storage, windows, runtime).
   constructor(api) {
@@ -47,7 +55,8 @@ export class ConsentKeeper {
     this.session = api.storage.session ?? new MemoryArea();
     // Open consent windows: prompt id -> {origin, tab, windowId, answered, settle}.
     this.prompts = new Map();
-    this.nextPrompt = 1;
+    // The read-modify-writes of the decisions, one after the other.
+    this.decisionWrites = Promise.resolve();
   }
 
   async decisions() {
@@ -66,16 +75,29 @@ export class ConsentKeeper {
     return grants?.[key] === true ? "allow" : undefined;
   }
 
-  async remember(origin, decision) {
-    const decisions = await this.decisions();
-    decisions[origin] = decision;
-    await this.local.set({ [DECISIONS_KEY]: decisions });
+  // Applies `change` to the stored decisions once the writes before it are
+  // done, so that an answer and a revoke at the same moment never undo
+  // each other.
+  changeDecisions(change) {
+    const write = this.decisionWrites.then(async () => {
+      const decisions = await this.decisions();
+      change(decisions);
+      await this.local.set({ [DECISIONS_KEY]: decisions });
+    });
+    this.decisionWrites = write.catch(() => {});
+    return write;
+  }
+
+  remember(origin, decision) {
+    return this.changeDecisions((decisions) => {
+      decisions[origin] = decision;
+    });
   }
 
   async revoke(origin) {
-    const decisions = await this.decisions();
-    delete decisions[origin];
-    await this.local.set({ [DECISIONS_KEY]: decisions });
+    await this.changeDecisions((decisions) => {
+      delete decisions[origin];
+    });
     const grants = await this.session.get(null);
     const keys = Object.keys(grants ?? {}).filter((key) => key.endsWith(`|${origin}`));
     if (keys.length > 0) await this.session.remove(keys);
@@ -86,31 +108,40 @@ export class ConsentKeeper {
     const keys = Object.keys(grants ?? {}).filter((key) => key.startsWith(`${tab}|`));
     if (keys.length > 0) await this.session.remove(keys);
     for (const [id, prompt] of this.prompts) {
-      if (prompt.tab === tab) this.settle(id, DISMISSED);
+      if (prompt.tab !== tab) continue;
+      this.settle(id, DISMISSED);
+      // Its window would ask about a tab that is gone.
+      if (prompt.windowId !== null) this.api.windows.remove(prompt.windowId).catch(() => {});
     }
   }
 
   // Asks the user about the origin in this tab; resolves with the answer once
   // it is applied. A second ask for the same origin and tab joins the first.
+  // A tab has one window at a time, so that a page with frames of many
+  // origins cannot open a window for each at once: the next one opens when
+  // the one before it is answered.
   ask(origin, tab) {
     for (const prompt of this.prompts.values()) {
       if (prompt.origin === origin && prompt.tab === tab) return prompt.answer;
     }
-    const id = this.nextPrompt++;
+    const id = newPromptId();
     const prompt = { origin, tab, windowId: null, settled: false };
     prompt.answer = new Promise((resolve) => {
       prompt.resolve = resolve;
     });
+    const before = [...this.prompts.values()].filter((other) => other.tab === tab).map((other) => other.answer);
     this.prompts.set(id, prompt);
-    const query = new URLSearchParams({ prompt: String(id), origin, tab: String(tab) });
-    Promise.resolve()
+    const query = new URLSearchParams({ prompt: id, origin, tab: String(tab) });
+    Promise.all(before)
       .then(() =>
-        this.api.windows.create({
-          type: "popup",
-          url: this.api.runtime.getURL(`consent.html?${query}`),
-          width: 460,
-          height: 300,
-        }),
+        prompt.settled
+          ? undefined
+          : this.api.windows.create({
+              type: "popup",
+              url: this.api.runtime.getURL(`consent.html?${query}`),
+              width: 460,
+              height: 300,
+            }),
       )
       .then(
         (window) => {
@@ -127,7 +158,7 @@ export class ConsentKeeper {
 
   // The consent window's answer. Returns false for an unknown prompt.
   async answer(id, choice) {
-    const prompt = this.prompts.get(Number(id));
+    const prompt = this.prompts.get(String(id));
     if (!prompt || ![ALLOW_ONCE, ALWAYS_ALLOW, DENY].includes(choice)) return false;
     if (choice === ALWAYS_ALLOW) {
       await this.remember(prompt.origin, "allow");
@@ -136,7 +167,7 @@ export class ConsentKeeper {
     } else {
       await this.session.set({ [grantKey(prompt.tab, prompt.origin)]: true });
     }
-    this.settle(Number(id), choice);
+    this.settle(String(id), choice);
     return true;
   }
 

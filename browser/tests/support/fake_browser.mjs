@@ -3,6 +3,11 @@
 // hosts, storage areas, windows and tabs. Messages are delivered
 // asynchronously, as browsers do.
 
+import { webcrypto } from "node:crypto";
+
+// Browsers have crypto on the global object; Node 18 does not.
+globalThis.crypto ??= webcrypto;
+
 export class FakeEvent {
   constructor() {
     this.listeners = [];

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -115,6 +116,20 @@ TEST(PolicyTest, ReadsTheFileAndFailsClosedWhenItCannotBeUsed) {
 
   std::ofstream(path) << "{\"allowedOrigins\": [\"" << std::string(1024 * 1024, 'a') << "\"]}";
   EXPECT_FALSE(ReadPolicyFile(path).usable);
+
+  // A link is followed; a link to nothing is a policy that cannot be read,
+  // not a missing one.
+  const std::string link = folder.File("link.json");
+  ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+  EXPECT_FALSE(ReadPolicyFile(link).usable);  // to the file of over 1 MiB
+  std::ofstream(path) << R"({"forbiddenOrigins": ["*"]})";
+  ASSERT_TRUE(ReadPolicyFile(link).usable);
+  EXPECT_EQ(Decide(ReadPolicyFile(link).policy, "https://a.example"), PolicyDecision::kForbid);
+  const std::string dangling = folder.File("dangling.json");
+  ASSERT_EQ(symlink(folder.File("gone.json").c_str(), dangling.c_str()), 0);
+  const PolicyReading broken = ReadPolicyFile(dangling);
+  EXPECT_FALSE(broken.usable);
+  EXPECT_NE(broken.problem.find(dangling), std::string::npos) << broken.problem;
 
   EXPECT_FALSE(ReadPolicyFile(folder.path()).usable);  // a folder
   EXPECT_FALSE(ReadPolicyFile("/dev/zero").usable);    // endless
