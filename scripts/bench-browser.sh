@@ -8,22 +8,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# shellcheck source=SCRIPTDIR/lib/cmake_build.sh
+. scripts/lib/cmake_build.sh
 build=${1:-build/linux-release}
 if [ "$build" = build/linux-release ]; then
   bash scripts/install-deps.sh >/dev/null
-  cmake --preset linux-release >/dev/null
+  configure_build "$build"
 fi
-cmake --build "$build" -j2 --target quill-host quill-vtoken quill_extension >/dev/null
+build_targets "$build" quill-host quill-vtoken quill_extension
 
 vtoken=$build/vtoken/quill-vtoken
-work=$(mktemp -d)
 # shellcheck source=SCRIPTDIR/lib/virtual_token.sh
 . scripts/lib/virtual_token.sh
-cleanup() {
-  stop_vtoken
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_scratch_folder
 
 start_vtoken --token hid:A >/dev/null
 node bench/browser/member_call_bench.mjs "$build" 100

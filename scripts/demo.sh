@@ -6,22 +6,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# shellcheck source=SCRIPTDIR/lib/cmake_build.sh
+. scripts/lib/cmake_build.sh
 bash scripts/install-deps.sh --native >/dev/null
 echo "Building (release)..."
-cmake --preset linux-release >/dev/null
-cmake --build --preset linux-release -j2 --target quill-host quill-host-client quill-vtoken >/dev/null
+configure_build build/linux-release
+build_targets build/linux-release quill-host quill-host-client quill-vtoken
 
 host=build/linux-release/control/host/quill-host
 client=build/linux-release/control/host/client/quill-host-client
 vtoken=build/linux-release/vtoken/quill-vtoken
-work=$(mktemp -d)
 # shellcheck source=SCRIPTDIR/lib/virtual_token.sh
 . scripts/lib/virtual_token.sh
-cleanup() {
-  stop_vtoken
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_scratch_folder
 
 echo
 echo "== Start a virtual token (a HID token of model A, password 12345678)"

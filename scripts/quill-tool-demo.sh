@@ -5,21 +5,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# shellcheck source=SCRIPTDIR/lib/cmake_build.sh
+. scripts/lib/cmake_build.sh
 bash scripts/install-deps.sh --native >/dev/null
 echo "Building (release)..."
-cmake --preset linux-release >/dev/null
-cmake --build --preset linux-release -j2 --target quill quill-vtoken >/dev/null
+configure_build build/linux-release
+build_targets build/linux-release quill quill-vtoken
 
 quill=build/linux-release/tools/quill/quill
 vtoken=build/linux-release/vtoken/quill-vtoken
-work=$(mktemp -d)
 # shellcheck source=SCRIPTDIR/lib/virtual_token.sh
 . scripts/lib/virtual_token.sh
-cleanup() {
-  stop_vtoken
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_scratch_folder
 
 show() {  # prints a command, then runs it
   printf '\n$ %s\n' "$*"

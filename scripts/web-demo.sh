@@ -8,26 +8,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# shellcheck source=SCRIPTDIR/lib/cmake_build.sh
+. scripts/lib/cmake_build.sh
 echo "Installing what the demo needs (Debian packages)..."
 bash scripts/install-deps.sh >/dev/null
 build=${QUILL_WEB_DEMO_BUILD:-build/linux-debug}
 echo "Building quill-host, quill-vtoken and the extension in $build..."
-if [ "$build" = build/linux-debug ]; then
-  cmake --preset linux-debug >/dev/null
-else
-  cmake -S . -B "$build" >/dev/null
-fi
-cmake --build "$build" -j2 --target quill-host quill-vtoken quill_extension >/dev/null
+configure_build "$build"
+build_targets "$build" quill-host quill-vtoken quill_extension
 
 vtoken=$build/vtoken/quill-vtoken
-work=$(mktemp -d)
 # shellcheck source=SCRIPTDIR/lib/virtual_token.sh
 . scripts/lib/virtual_token.sh
-cleanup() {
-  stop_vtoken
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_scratch_folder
 
 echo
 echo "== Start a virtual token (a HID token of model A, password 12345678)"

@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Starting and stopping the virtual token program from a script; sourced, not
 # run. The script sets $vtoken (the quill-vtoken program) and $work (a scratch
-# folder) first.
+# folder: its own, or one of make_scratch_folder) first.
 # shellcheck disable=SC2154  # vtoken and work come from the script
 
 vtoken_pid=""
@@ -38,3 +38,9 @@ stop_vtoken() {
   fi
 }
 
+# For a script whose only clean-up is the token: makes its scratch folder
+# $work and sets an EXIT trap that stops the token and removes the folder.
+make_scratch_folder() {
+  work=$(mktemp -d)
+  trap 'stop_vtoken; rm -rf "$work"' EXIT
+}

@@ -11,7 +11,6 @@
 readonly main_class='#32770'
 readonly main_caption=lumoMonitor
 
-xvfb_pid=""
 keepalive_pid=""
 vpresence_pid=""
 monitor_pid=""
@@ -27,21 +26,13 @@ start_desktop_session() {
   start_xvfb || return 1
 
   echo "== preparing the Wine prefix"
-  export WINEPREFIX="$work/pfx" WINEARCH=win64 WINEDEBUG=-all,err+module
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  wine_prefix_env
   unset QUILL_VIRTUAL_TOKENS QUILL_MONITOR_LOG
   # shellcheck disable=SC2034  # read by stop_wineserver
   server_started=1
   timeout 120 wine wineboot -i </dev/null >/dev/null 2>&1
   timeout 60 wineserver -w
-  cat >>"$WINEPREFIX/user.reg" <<'REG'
-
-[Software\\Wine\\Explorer]
-"Desktop"="Default"
-
-[Software\\Wine\\Explorer\\Desktops]
-"Default"="1024x768"
-REG
+  add_wine_desktop
   if [ -d /usr/share/wine/fonts ]; then
     ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null
   fi
@@ -75,11 +66,7 @@ stop_desktop_session() {
     wait "$keepalive_pid" 2>/dev/null
     keepalive_pid=""
   fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
-  fi
+  stop_xvfb
 }
 
 # The driver, with its output freed of carriage returns; its exit status.

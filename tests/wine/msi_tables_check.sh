@@ -26,12 +26,8 @@ here=$(dirname "$(readlink -f "$0")")
 scripts="$here/../../control/com/scripts"
 
 readonly upgrade_code='{52B6BFB5-5C34-4F42-8F46-475F73C1A765}'
-readonly appid='{4FCC3BC8-CA4E-4998-8736-B05CDC905D33}'
-readonly clsid='{6AAEEBD3-838D-4A35-9571-26EFC79882ED}'
-readonly iid='{DDA8066D-C8BA-440A-AD34-E32537CF1C86}'
-readonly libid='{09F46403-908C-485B-AF92-BB2823513925}'
-readonly scripting='{7DD95801-9882-11CF-9FA9-00AA006C42C4}'
-readonly initializing='{7DD95802-9882-11CF-9FA9-00AA006C42C4}'
+# shellcheck source=SCRIPTDIR/control_identity.sh
+. "$here/control_identity.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

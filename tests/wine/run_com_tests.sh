@@ -42,18 +42,11 @@ if [ ! -x "$vtoken" ]; then
 fi
 
 readonly uid=00112233445566778899aabbccddeeff0123456789abcdeffedcba9876543210
-readonly clsid='{6AAEEBD3-838D-4A35-9571-26EFC79882ED}'
-readonly libid='{09F46403-908C-485B-AF92-BB2823513925}'
-readonly iid='{DDA8066D-C8BA-440A-AD34-E32537CF1C86}'
-readonly appid='{4FCC3BC8-CA4E-4998-8736-B05CDC905D33}'
-readonly scripting='{7DD95801-9882-11CF-9FA9-00AA006C42C4}'
-readonly initializing='{7DD95802-9882-11CF-9FA9-00AA006C42C4}'
-readonly progid=QuillActiveX.QuillActiveXCtrl
+# shellcheck source=SCRIPTDIR/control_identity.sh
+. "$(dirname "$0")/control_identity.sh"
 readonly run_timeout=120
 
-
 work=$(mktemp -d)
-xvfb_pid=""
 server_started=0
 # shellcheck source=SCRIPTDIR/session_common.sh
 . "$(dirname "$0")/session_common.sh"
@@ -61,10 +54,7 @@ server_started=0
 cleanup() {
   stop_vtoken
   stop_wineserver
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -84,49 +74,13 @@ if [ -z "${DISPLAY:-}" ]; then
   start_xvfb || exit 1
 fi
 
-echo "== preparing the Wine prefix"
-export WINEPREFIX="$work/pfx" WINEARCH=win64 WINEDEBUG=-all,err+module
-export WINEDLLOVERRIDES="mscoree,mshtml="
-server_started=1
-# The first Wine process starts services that inherit its standard streams.
-wine wineboot -i </dev/null >/dev/null 2>&1
-wineserver -w
-# A virtual desktop: no waiting for a window manager that is not there.
-cat >>"$WINEPREFIX/user.reg" <<'EOF'
-
-[Software\\Wine\\Explorer]
-"Desktop"="Default"
-
-[Software\\Wine\\Explorer\\Desktops]
-"Default"="1024x768"
-EOF
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-# A crashing program ends at once instead of waiting in the debugger.
-wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
-  </dev/null >/dev/null 2>&1
+prepare_wine_prefix
 
 # The module in a folder whose name needs the registrar to quote nothing.
 folder_unix="$WINEPREFIX/drive_c/Quill's Files"
 mkdir -p "$folder_unix"
 cp "$module_file" "$folder_unix/"
 module="C:\\Quill's Files\\lumoActiveX.x64.ocx"
-
-wine_run() {
-  timeout "$run_timeout" wine "$@" </dev/null
-}
-
-# The data of value $2 of key $1 ("" for the default value), or
-# "<missing>" when the key or the value is not there.
-reg_value() {
-  local output
-  if [ -z "$2" ]; then
-    output=$(wine_run reg query "$1" /ve 2>/dev/null) || { echo "<missing>"; return; }
-  else
-    output=$(wine_run reg query "$1" /v "$2" 2>/dev/null) || { echo "<missing>"; return; }
-  fi
-  printf '%s\n' "$output" | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p' | head -n1
-}
 
 expect_value() {
   local actual

@@ -47,7 +47,6 @@ readonly sentinel=dialog-driver-done
 readonly run_timeout=180
 
 work=$(mktemp -d)
-xvfb_pid=""
 keepalive_pid=""
 server_started=0
 # shellcheck source=SCRIPTDIR/session_common.sh
@@ -60,10 +59,7 @@ cleanup() {
     kill "$keepalive_pid" 2>/dev/null
     wait "$keepalive_pid" 2>/dev/null
   fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -80,23 +76,13 @@ if ! fc-list :lang=zh file 2>/dev/null | grep -qi "wqy-microhei"; then
 fi
 
 echo "== preparing the Wine prefix"
-export WINEPREFIX="$work/pfx" WINEARCH=win64 WINEDEBUG=-all,err+module
-export WINEDLLOVERRIDES="mscoree,mshtml="
+wine_prefix_env
 unset QUILL_VIRTUAL_TOKENS
 server_started=1
 # The first Wine process starts services that inherit its standard streams.
 wine wineboot -i </dev/null >/dev/null 2>&1
 wineserver -w # else every later process waits on the services starting
-# Wine's own desktop window, so that no window manager is waited for; the
-# registry file may only be changed while no server runs.
-cat >>"$WINEPREFIX/user.reg" <<'REG'
-
-[Software\\Wine\\Explorer]
-"Desktop"="Default"
-
-[Software\\Wine\\Explorer\\Desktops]
-"Default"="1024x768"
-REG
+add_wine_desktop
 # Wine's own TrueType fonts (package fonts-wine: Tahoma for "MS Shell Dlg",
 # Marlett for the caption buttons) where this Wine build looks for them,
 # else the screenshots show substitutes.

@@ -44,19 +44,13 @@ repo=$(dirname "$(dirname "$here")")
 readonly version=3.2.0.1024
 readonly old_version=3.1.0.1000
 readonly uid=00112233445566778899aabbccddeeff0123456789abcdeffedcba9876543210
-readonly clsid='{6AAEEBD3-838D-4A35-9571-26EFC79882ED}'
-readonly libid='{09F46403-908C-485B-AF92-BB2823513925}'
-readonly iid='{DDA8066D-C8BA-440A-AD34-E32537CF1C86}'
-readonly appid='{4FCC3BC8-CA4E-4998-8736-B05CDC905D33}'
-readonly scripting='{7DD95801-9882-11CF-9FA9-00AA006C42C4}'
-readonly initializing='{7DD95802-9882-11CF-9FA9-00AA006C42C4}'
-readonly progid=QuillActiveX.QuillActiveXCtrl
+# shellcheck source=SCRIPTDIR/control_identity.sh
+. "$here/control_identity.sh"
 readonly host_name=com.quill.host
 readonly run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 readonly run_timeout=120
 
 work=$(mktemp -d)
-xvfb_pid=""
 monitor_pid=""
 server_started=0
 # shellcheck source=SCRIPTDIR/session_common.sh
@@ -68,27 +62,14 @@ cleanup() {
   [ -n "$monitor_pid" ] && kill "$monitor_pid" 2>/dev/null
   stop_vtoken
   stop_wineserver
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-  fi
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-failures=0
-pass() { echo "PASS: $*"; }
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-# check WHAT COMMAND...: one PASS/FAIL line.
-check() {
-  local what=$1
-  shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+# shellcheck source=SCRIPTDIR/check_results.sh
+. "$here/check_results.sh"
 
 # ------------------------------------------------------------ the packages
 
@@ -131,26 +112,8 @@ if [ -z "${DISPLAY:-}" ]; then
   start_xvfb || exit 1
 fi
 
-echo "== preparing the Wine prefix"
-export WINEPREFIX="$work/pfx" WINEARCH=win64 WINEDEBUG=-all,err+module
-export WINEDLLOVERRIDES="mscoree,mshtml="
-server_started=1
-wine wineboot -i </dev/null >/dev/null 2>&1
-wineserver -w
-cat >>"$WINEPREFIX/user.reg" <<'EOT'
+prepare_wine_prefix
 
-[Software\\Wine\\Explorer]
-"Desktop"="Default"
-
-[Software\\Wine\\Explorer\\Desktops]
-"Default"="1024x768"
-EOT
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
-  </dev/null >/dev/null 2>&1
-
-wine_run() { timeout "$run_timeout" wine "$@" </dev/null; }
 # msiexec with the package given by a relative path (an absolute Unix path
 # would be read as a switch).
 msiexec_in() {
@@ -159,16 +122,7 @@ msiexec_in() {
   (cd "$folder" && wine_run msiexec "$@" >/dev/null 2>&1)
 }
 
-reg_value() {
-  local output
-  if [ -z "$2" ]; then
-    output=$(wine_run reg query "$1" /ve 2>/dev/null) || { echo "<missing>"; return; }
-  else
-    output=$(wine_run reg query "$1" /v "$2" 2>/dev/null) || { echo "<missing>"; return; }
-  fi
-  printf '%s\n' "$output" | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p' | head -n1
-}
-# One failure line per wrong value; $4 names the group in the PASS line.
+# One line per wrong value, under the check that groups them; false then.
 expect_value() {
   local actual
   actual=$(reg_value "$1" "$2")
@@ -375,9 +329,8 @@ check "the two versions have two product codes" test "$old_code" != "$new_code"
 check "$old_version installs" msiexec_in "$work/old" /i Quill.msi /qn
 check "$old_version is registered" installed "$old_code"
 check "$version installs over it" msiexec_in "$work/new" /i Quill.msi /qn
-check "one product left: $version" bash -c \
-  "! timeout $run_timeout wine reg query '$uninstall_key\\$old_code' </dev/null >/dev/null 2>&1 &&
-   timeout $run_timeout wine reg query '$uninstall_key\\$new_code' </dev/null >/dev/null 2>&1"
+only_new_installed() { not_installed "$old_code" && installed "$new_code"; }
+check "one product left: $version" only_new_installed
 check "files of $version in place after the upgrade" files_in_place
 check "the control keys survive the upgrade" class_keys_registered 'HKLM\Software\Classes' "" "$ocx64"
 uninstall_leaves_no_file() { msiexec_in "$work/new" /x Quill.msi /qn && [ ! -e "$folder_unix" ]; }

@@ -30,32 +30,32 @@ export function buildOutputs() {
   };
 }
 
-// The host manifest in a Chromium --user-data-dir (its per-user folder).
-export function writeChromiumHostManifest(userDataDir, hostPath, extensionId) {
-  const folder = path.join(userDataDir, "NativeMessagingHosts");
+// The host's manifest in `folder`; `allowed` names the extensions that may
+// start it, in the browser's own field.
+function writeHostManifest(folder, hostPath, allowed) {
   fs.mkdirSync(folder, { recursive: true });
   const manifest = {
     name: hostName,
     description: "Quill token host (browser test)",
     path: hostPath,
     type: "stdio",
-    allowed_origins: [`chrome-extension://${extensionId}/`],
+    ...allowed,
   };
   fs.writeFileSync(path.join(folder, `${hostName}.json`), JSON.stringify(manifest, null, 2));
 }
 
+// The host manifest in a Chromium --user-data-dir (its per-user folder).
+export function writeChromiumHostManifest(userDataDir, hostPath, extensionId) {
+  writeHostManifest(path.join(userDataDir, "NativeMessagingHosts"), hostPath, {
+    allowed_origins: [`chrome-extension://${extensionId}/`],
+  });
+}
+
 // The host manifest under a HOME given to Firefox.
 export function writeFirefoxHostManifest(home, hostPath, addonId) {
-  const folder = path.join(home, ".mozilla", "native-messaging-hosts");
-  fs.mkdirSync(folder, { recursive: true });
-  const manifest = {
-    name: hostName,
-    description: "Quill token host (browser test)",
-    path: hostPath,
-    type: "stdio",
+  writeHostManifest(path.join(home, ".mozilla", "native-messaging-hosts"), hostPath, {
     allowed_extensions: [addonId],
-  };
-  fs.writeFileSync(path.join(folder, `${hostName}.json`), JSON.stringify(manifest, null, 2));
+  });
 }
 
 // The machine policy the host reads at every request (QUILL_POLICY_FILE).
