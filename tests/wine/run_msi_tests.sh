@@ -333,6 +333,9 @@ only_new_installed() { not_installed "$old_code" && installed "$new_code"; }
 check "one product left: $version" only_new_installed
 check "files of $version in place after the upgrade" files_in_place
 check "the control keys survive the upgrade" class_keys_registered 'HKLM\Software\Classes' "" "$ocx64"
+refuses_downgrade() { ! msiexec_in "$work/old" /i Quill.msi /qn; }
+check "$old_version refuses to install over $version" refuses_downgrade
+check "still one product after the refused downgrade: $version" only_new_installed
 uninstall_leaves_no_file() { msiexec_in "$work/new" /x Quill.msi /qn && [ ! -e "$folder_unix" ]; }
 check "uninstall after the upgrade leaves no file" uninstall_leaves_no_file
 check "no key left after the upgrade's uninstall" all_keys_gone 'HKLM\Software\Classes' HKLM
