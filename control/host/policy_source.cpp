@@ -39,13 +39,15 @@ PolicyReading ReadPolicyFile(const std::string& path) {
 
   std::ifstream file(path, std::ios::binary);
   if (!file) return Unusable(path, "cannot be opened");
-  // Read at most one byte past the limit: a file that grew after its size
+  // Read in pieces and stop past the limit: a file that grew after its size
   // was checked is refused, not read whole.
-  std::string text(static_cast<size_t>(kLargestPolicyFile) + 1, '\0');
-  file.read(&text[0], static_cast<std::streamsize>(text.size()));
+  std::string text;
+  char piece[4096];
+  while (file.read(piece, sizeof piece) || file.gcount() > 0) {
+    text.append(piece, static_cast<size_t>(file.gcount()));
+    if (text.size() > kLargestPolicyFile) return Unusable(path, "is larger than 1 MiB");
+  }
   if (file.bad()) return Unusable(path, "cannot be read");
-  text.resize(static_cast<size_t>(file.gcount()));
-  if (text.size() > kLargestPolicyFile) return Unusable(path, "is larger than 1 MiB");
 
   PolicyReading reading;
   std::string problem;
