@@ -11,6 +11,9 @@
 #                   pixel whose AND mask has MASK_ROW bytes a row
 #   write_image_bytes FILE
 #                   writes the gathered bytes to FILE and starts afresh
+#   paint_key UX UY sets red, green, blue and alpha for the unit at UX, UY
+#                   of the 16 x 16 drawing of the product's USB key (a blue
+#                   body with a yellow light and a silver plug)
 
 image_bytes=""
 
@@ -58,4 +61,31 @@ icon_header() {
 write_image_bytes() {
   printf "%b" "$image_bytes" >"$1"
   image_bytes=""
+}
+
+# The USB key of the program's images; the drawing scripts read the colour.
+# shellcheck disable=SC2034
+paint_key() {
+  local ux=$1 uy=$2
+  red=0 green=0 blue=0 alpha=0
+  if [ "$ux" -ge 1 ] && [ "$ux" -le 10 ] && [ "$uy" -ge 4 ] && [ "$uy" -le 11 ]; then
+    if [ "$ux" -eq 1 ] || [ "$ux" -eq 10 ] || [ "$uy" -eq 4 ] || [ "$uy" -eq 11 ]; then
+      red=16 green=40 blue=96 # body outline
+    else
+      red=40 green=90 blue=180 # body
+    fi
+    if [ "$ux" -ge 3 ] && [ "$ux" -le 4 ] && [ "$uy" -ge 7 ] && [ "$uy" -le 8 ]; then
+      red=255 green=208 blue=32 # light
+    fi
+    alpha=255
+  elif [ "$ux" -ge 11 ] && [ "$ux" -le 14 ] && [ "$uy" -ge 6 ] && [ "$uy" -le 9 ]; then
+    if [ "$uy" -eq 6 ] || [ "$uy" -eq 9 ] || [ "$ux" -eq 14 ]; then
+      red=96 green=96 blue=104 # plug outline
+    elif [ "$ux" -eq 12 ] && [ "$uy" -eq 7 ]; then
+      red=64 green=64 blue=72 # contact
+    else
+      red=216 green=216 blue=224 # plug
+    fi
+    alpha=255
+  fi
 }

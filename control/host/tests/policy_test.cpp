@@ -138,5 +138,28 @@ TEST(PolicyTest, ReadsTheFileAndFailsClosedWhenItCannotBeUsed) {
   EXPECT_FALSE(ReadPolicyFile(fifo).usable);  // would block
 }
 
+// The size limit is 1 MiB exactly: a policy of that size (padded with
+// spaces) is read whole, one byte more is refused; an empty file is not an
+// empty policy but a malformed one.
+TEST(PolicyTest, ReadsAFileOfExactlyTheLimitAndRefusesOneByteMoreOrNone) {
+  TemporaryFolder folder;
+  const std::string path = folder.File("policy.json");
+  const std::string policy = R"({"forbiddenOrigins": ["https://*.example"]})";
+  const size_t limit = 1024 * 1024;
+
+  std::ofstream(path, std::ios::binary) << policy << std::string(limit - policy.size(), ' ');
+  const PolicyReading atLimit = ReadPolicyFile(path);
+  ASSERT_TRUE(atLimit.usable) << atLimit.problem;
+  EXPECT_EQ(Decide(atLimit.policy, "https://a.example"), PolicyDecision::kForbid);
+
+  std::ofstream(path, std::ios::binary) << policy << std::string(limit + 1 - policy.size(), ' ');
+  const PolicyReading pastLimit = ReadPolicyFile(path);
+  EXPECT_FALSE(pastLimit.usable);
+  EXPECT_NE(pastLimit.problem.find("1 MiB"), std::string::npos) << pastLimit.problem;
+
+  std::ofstream(path, std::ios::binary | std::ios::trunc);
+  EXPECT_FALSE(ReadPolicyFile(path).usable);
+}
+
 }  // namespace
 }  // namespace quill::host
